@@ -1,0 +1,13 @@
+#include "database/station_series.h"
+
+#include "program.h"
+
+namespace wxfetch {
+
+// Placeholder until the climatological driver is built.
+int32_t extract_station_series(ProgramContext&, const std::string&, const std::string&, int16_t,
+                               int16_t, int16_t, int16_t, int16_t, int16_t, std::string&) {
+  return 0;
+}
+
+}  // namespace wxfetch

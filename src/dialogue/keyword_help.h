@@ -1,0 +1,38 @@
+// Reading replies and serving the two keywords every question accepts: HELP (or help) prints the
+// question's section of the help file, STAT (or stat) opens the station history help.
+//
+// Help file format: a section is a line whose first 10 characters are those of its topic
+// keyword, the section's text lines, and an end line beginning with "END". The file is read in
+// pieces of at most 79 characters; text outside sections is never printed.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace wxfetch {
+
+struct ProgramContext;
+
+// Reads one reply line from the console into `reply`: at most 79 characters, of which the last
+// one (normally the line end) is removed; a rest of a longer line is read as the next reply. A
+// last line without a line end is taken whole; a carriage return before the line end is removed.
+// At the end of input, ends the program (status 0).
+void read_reply(ProgramContext& ctx, std::string& reply);
+
+// Reads one piece of at most `limit` - 1 characters from `file`, as fgets does with a buffer of
+// `limit` characters: the piece ends after a line end or when it is full. Returns false at the
+// end of the file when nothing was read.
+bool read_piece(std::istream& file, std::string& piece, size_t limit);
+
+// Serves a help or station history request. Returns 1 when `reply` was HELP/help (the section of
+// `topic` printed, or the usage text for SOFTWARE_LOCATION) or STAT/stat (the station history help
+// run), 0 otherwise (nothing printed). A topic missing from the help file prints " END OF FILE"
+// and ends the program (status 0). The pause inside a long section reads into `reply`.
+int16_t KeywordHelp(ProgramContext& ctx, std::string& reply, std::string_view topic);
+
+// Prints the usage text (how to start the program), which needs no help file.
+void print_usage_text(std::ostream& out);
+
+}  // namespace wxfetch

@@ -1,0 +1,19 @@
+// wxfetch: interactive access to an archive of upper-air soundings.
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogue/startup.h"
+#include "program.h"
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  // Past a file-size limit a write then fails with EFBIG, which the writers report, instead of
+  // the process being killed with output lost.
+  std::signal(SIGXFSZ, SIG_IGN);
+  auto ctx = std::make_unique<wxfetch::ProgramContext>(std::cin, std::cout, std::cerr);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return wxfetch::run_wxfetch(*ctx, args);
+}

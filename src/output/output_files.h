@@ -1,0 +1,103 @@
+// The output destination. output_stream is the screen (the console), no stream, or one open
+// output file; the extraction drivers start a new file with open_output_file whenever the file
+// structure of the request calls for one, and close the last one at the end of the request.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wxfetch {
+
+struct ProgramContext;
+
+inline constexpr const char* MONTH_CODES[13] = {"",   "JA", "FE", "MA", "AP", "MY", "JU",
+                                                "JL", "AG", "SE", "OC", "NO", "DE"};
+
+// A buffered destination for the writers. Files are written through a large buffer straight to
+// the file descriptor; the first failing write sets the error indicator (with its errno), and
+// everything written after it is dropped.
+class OutputStream {
+ public:
+  enum class Kind { NONE, CONSOLE, FILE };
+
+  OutputStream() = default;
+  ~OutputStream();
+  OutputStream(const OutputStream&) = delete;
+  OutputStream& operator=(const OutputStream&) = delete;
+
+  Kind kind() const { return kind_; }
+  bool is_console() const { return kind_ == Kind::CONSOLE; }
+  bool is_file() const { return kind_ == Kind::FILE; }
+
+  // The console the screen state writes to (set once by the program context).
+  void set_console(std::ostream& console) { console_ = &console; }
+  // Switches to the screen or to no stream (closing an open file quietly first).
+  void use_console();
+  void use_none();
+
+  // Creates (or empties) the file `path` and makes it the destination. Returns false, leaving no
+  // stream, when it cannot be created; errno tells why.
+  bool open_file(const std::string& path);
+
+  void write(std::string_view text) {
+    if (kind_ == Kind::FILE) {
+      if (text.size() <= buffer_.size() - used_) {
+        text.copy(buffer_.data() + used_, text.size());
+        used_ += text.size();
+      } else {
+        write_slow(text);
+      }
+    } else if (kind_ == Kind::CONSOLE) {
+      write_console(text);
+    }
+  }
+
+  // The error indicator: a write to the file failed.
+  bool error() const { return error_; }
+  int error_number() const { return error_number_; }
+
+  // Writes what the buffer holds and closes the file. Returns false when data could not be
+  // written (error_number() tells why). Leaves no stream.
+  bool close();
+  // As close, ignoring failures (used when the program ends).
+  void close_quietly();
+
+ private:
+  void write_slow(std::string_view text);
+  void write_console(std::string_view text);
+  bool flush_buffer();
+
+  Kind kind_ = Kind::NONE;
+  std::ostream* console_ = nullptr;
+  int fd_ = -1;
+  std::vector<char> buffer_;
+  size_t used_ = 0;
+  bool error_ = false;
+  int error_number_ = 0;
+};
+
+// The name (without directory) of an output file for a sounding at `date_hour` of a request
+// beginning at `begin_date`, by the request's sort order and the file structure.
+std::string output_file_name(const ProgramContext& ctx, int32_t date_hour, int32_t begin_date,
+                             int16_t station_row, int16_t output_format, int16_t file_structure);
+
+// Closes the open output file (if any) and starts the next one, named by output_file_name under
+// `output_directory`; on the screen nothing is opened. When the file cannot be created, runs the
+// directory dialogue, which may replace `output_directory` or end the program.
+void open_output_file(ProgramContext& ctx, int32_t date_hour, int32_t begin_date,
+                      std::string& output_directory, int16_t station_row, int16_t output_format,
+                      int16_t file_structure, bool first_file);
+
+// Closes output_stream if it is an open file. A close that cannot write the buffered data
+// reports "Write error: <reason>" on the error stream and ends the program (status 0).
+void close_output_file(ProgramContext& ctx);
+
+// Reports a write error of output_stream, if its error indicator is set, and ends the program
+// (status 0); otherwise does nothing.
+void check_write_error(ProgramContext& ctx);
+
+}  // namespace wxfetch

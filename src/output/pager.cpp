@@ -1,0 +1,38 @@
+#include "output/pager.h"
+
+#include <ostream>
+#include <string>
+
+#include "dialogue/keyword_help.h"
+#include "program.h"
+
+namespace wxfetch {
+
+void start_paging(ProgramContext& ctx, int16_t output_location) {
+  if (output_location == 0) {
+    ctx.paging.lines_since_pause = 0;
+    ctx.paging.paging_on = true;
+  } else {
+    ctx.paging.paging_on = false;
+  }
+}
+
+void screen_pause(ProgramContext& ctx) {
+  if (!ctx.paging.paging_on) return;
+  // The count starts at 1 and only rises, so a page length of 0 or less never pauses.
+  if (++ctx.paging.lines_since_pause != ctx.page_length) return;
+  ctx.out << " Enter <return> to scroll, 'a' to abort, 'c' to continue:  ";
+  std::string reply;
+  read_reply(ctx, reply);
+  const char first = reply.empty() ? '\0' : reply[0];
+  if (first == 'a' || first == 'A') {
+    ctx.out << " Exiting radiosonde database ... \n";
+    ctx.end_program(0);
+  } else if (first == 'c' || first == 'C') {
+    ctx.paging.paging_on = false;
+  } else {
+    ctx.paging.lines_since_pause = 0;
+  }
+}
+
+}  // namespace wxfetch

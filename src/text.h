@@ -1,0 +1,24 @@
+// Small text helpers shared by every subsystem: printf-style formatting into a std::string, and
+// the C-style integer reading ("leading blanks, an optional sign, digits up to the first
+// non-digit") that replies, support files and date texts are read with.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace wxfetch {
+
+// Returns the text that printf would print for `format` and its arguments.
+std::string cformat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Reads a decimal integer from the start of `text` as sscanf("%ld") does: leading white space is
+// skipped, an optional sign is taken, digits are read up to the first non-digit. Returns false
+// (and leaves `value` alone) when no digit follows. Values beyond 64 bits saturate.
+bool scan_long(std::string_view text, long& value);
+
+// Returns the first blank-delimited word of `text` (leading white space skipped), or "".
+std::string_view first_word(std::string_view text);
+
+}  // namespace wxfetch
