@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "dialogue/keyword_help.h"
 #include "program.h"
 #include "text.h"
 
@@ -119,11 +120,88 @@ void close_output_file(ProgramContext& ctx) {
   if (!ctx.output_stream.close()) end_with_write_error(ctx);
 }
 
-std::string output_file_name(const ProgramContext&, int32_t, int32_t, int16_t, int16_t, int16_t) {
-  return {};
+std::string output_file_name(const ProgramContext& ctx, int32_t date_hour, int32_t begin_date,
+                             int16_t station_row, int16_t output_format, int16_t file_structure) {
+  if (output_format == 1) {
+    const int month = date_hour / 10000 % 100;
+    const char* code = month >= 1 && month <= 12 ? MONTH_CODES[month] : "XX";
+    return cformat("%s%02d%02d%02d.skt", code, date_hour / 100 % 100, date_hour / 1000000 % 100,
+                   date_hour % 100);
+  }
+  if (file_structure == 0) return cformat("%d.txt", begin_date);
+  if (ctx.request.sort_order == 1 && station_row >= 0 && station_row < ctx.catalogue.count) {
+    const StationEntry& station = ctx.catalogue.entries[station_row];
+    return cformat("%d_%s_%d.txt", station.wmo, station.initials, date_hour);
+  }
+  return cformat("%d.txt", date_hour);
 }
 
-void open_output_file(ProgramContext&, int32_t, int32_t, std::string&, int16_t, int16_t, int16_t,
-                      bool) {}
+namespace {
+
+// The path for `name` under `directory` that no earlier file of this extraction run has: a name
+// met again gets "_2", "_3", ... before its extension.
+std::string unused_path(std::set<std::string>& written, const std::string& directory,
+                        const std::string& name) {
+  std::string path = directory + name;
+  if (written.count(path) != 0) {
+    const size_t dot = name.rfind('.');
+    const std::string stem = name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+    for (int copy = 2;; ++copy) {
+      path = directory + stem + "_" + std::to_string(copy) + extension;
+      if (written.count(path) == 0) break;
+    }
+  }
+  written.insert(path);
+  return path;
+}
+
+// Asks what to do when no file can be written to the directory: HELP explains, <return> asks for
+// another directory (which replaces `output_directory`), anything else ends the program.
+void directory_dialogue(ProgramContext& ctx, std::string& output_directory) {
+  std::string reply;
+  do {
+    ctx.out << "\n  Enter     HELP for more information\n"
+            << "            <return> to choose another directory\n"
+            << "            EXIT to quit\n"
+            << "     Your choice? ";
+    read_reply(ctx, reply);
+  } while (KeywordHelp(ctx, reply, "NO_DIRECTORY") == 1);
+  if (!reply.empty()) {
+    ctx.out << "\n\n Exiting tefa database ...\n";
+    ctx.end_program(0);
+  }
+  do {
+    ctx.output_stream.use_none();
+    output_directory.clear();
+    ctx.out << "\n Where do you want to write the output files?\n"
+            << "  Enter the disk and directory only: ";
+    read_reply(ctx, reply);
+  } while (KeywordHelp(ctx, reply, "OUTPUT_DIRECTORY") == 1);
+  output_directory = std::string(first_word(reply));
+  if (!output_directory.empty() && output_directory.back() != '/') output_directory += '/';
+}
+
+}  // namespace
+
+void open_output_file(ProgramContext& ctx, int32_t date_hour, int32_t begin_date,
+                      std::string& output_directory, int16_t station_row, int16_t output_format,
+                      int16_t file_structure, bool first_file) {
+  if (first_file) ctx.output_stream.forget_written_names();
+  for (;;) {
+    if (!first_file) close_output_file(ctx);
+    if (ctx.output_stream.is_console()) return;
+    const std::string name =
+        output_file_name(ctx, date_hour, begin_date, station_row, output_format, file_structure);
+    const std::string path = unused_path(ctx.output_stream.written_names(), output_directory, name);
+    if (ctx.output_stream.open_file(path)) {
+      ctx.out << " STATUS:  Writing output file: " << path << "        \n";
+      return;
+    }
+    ctx.output_stream.written_names().erase(path);
+    ctx.out << "\n\n\n ERROR: unable to write files to: " << path << "\n";
+    directory_dialogue(ctx, output_directory);
+  }
+}
 
 }  // namespace wxfetch

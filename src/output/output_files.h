@@ -66,6 +66,11 @@ class OutputStream {
   // As close, ignoring failures (used when the program ends).
   void close_quietly();
 
+  // The paths of the files opened in the current extraction run, so that no file of the run
+  // replaces another.
+  std::set<std::string>& written_names() { return written_names_; }
+  void forget_written_names() { written_names_.clear(); }
+
  private:
   void write_slow(std::string_view text);
   void write_console(std::string_view text);
@@ -78,6 +83,7 @@ class OutputStream {
   size_t used_ = 0;
   bool error_ = false;
   int error_number_ = 0;
+  std::set<std::string> written_names_;
 };
 
 // The name (without directory) of an output file for a sounding at `date_hour` of a request

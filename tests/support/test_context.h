@@ -13,6 +13,9 @@ namespace wxfetch::testing {
 // A program context whose console is string streams: `replies` is what the user types.
 struct TestProgram {
   explicit TestProgram(const std::string& replies = "");
+  // The context refers to the streams of this object, which therefore never moves.
+  TestProgram(const TestProgram&) = delete;
+  TestProgram& operator=(const TestProgram&) = delete;
   // Everything printed on the console (standard output) so far.
   std::string output() const { return out.str(); }
   std::string errors() const { return err.str(); }

@@ -1,0 +1,130 @@
+#include "database/extraction.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+
+#include "database/archive_names.h"
+#include "dialogue/keyword_help.h"
+#include "program.h"
+#include "text.h"
+
+namespace wxfetch {
+
+DateHour parse_date_hour(const std::string& text) {
+  auto number = [&](size_t from, size_t count) {
+    long value = 0;
+    return from < text.size() && scan_long(text.substr(from, count), value) ? value : 0L;
+  };
+  DateHour date;
+  long value = 0;
+  date.value = scan_long(text, value) ? static_cast<int32_t>(value) : 0;
+  date.year = static_cast<int16_t>(number(0, 4));
+  date.month = static_cast<int16_t>(number(4, 2));
+  date.day = static_cast<int16_t>(number(6, 2));
+  date.hour = static_cast<int16_t>(number(8, 2));
+  return date;
+}
+
+bool RecordReader::load(std::FILE* stream, int64_t offset) {
+  stream_ = stream;
+  size_ = 0;
+  if (offset < 0 || std::fseek(stream, static_cast<long>(offset), SEEK_SET) != 0) {
+    if (errno == 0) errno = EINVAL;
+    return false;
+  }
+  ensure(READ_WINDOW);
+  if (size_ >= 7) {
+    const size_t length = size_t{buffer_[4]} << 16 | size_t{buffer_[5]} << 8 | buffer_[6];
+    ensure(length + 24);
+  }
+  return true;
+}
+
+bool RecordReader::ensure(size_t count) {
+  if (count <= size_) return true;
+  if (stream_ == nullptr) return false;
+  if (buffer_.size() < count) buffer_.resize(std::max(count, READ_WINDOW));
+  while (size_ < count) {
+    const size_t got = std::fread(buffer_.data() + size_, 1, count - size_, stream_);
+    if (got == 0) break;
+    size_ += got;
+  }
+  return size_ >= count;
+}
+
+void read_directory(ProgramContext& ctx, RecordReader& reader, int first_month, int last_month,
+                    FileSlot* months) {
+  BitFieldCodec& codec = ctx.codec;
+  size_t position = FILE_HEADER_BYTES;
+  bool ended = false;
+  for (int month = 1; month <= last_month; ++month) {
+    FileSlot* slot = month >= first_month ? &months[month - first_month] : nullptr;
+    for (int day = 1; day <= 31; ++day) {
+      int count = 0;
+      if (!ended && reader.ensure(position + 5)) {
+        int offset = 7;
+        codec.place(reader.data() + position, reader.size() - position);
+        count = static_cast<int>(codec.read_bits(8, offset));
+        const size_t entry_bytes = 5 + 5 * static_cast<size_t>(count);
+        if (slot != nullptr && count > 0) {
+          if (reader.ensure(position + 10)) {
+            codec.place(reader.data() + position + 5, 5);
+            slot->day_hour[day] = static_cast<int16_t>(codec.read_bits(8, offset));
+            slot->day_offset[day] = static_cast<int32_t>(codec.read_bits(32, offset));
+          } else {
+            count = 0;
+          }
+        }
+        position += entry_bytes;
+      } else {
+        ended = true;
+      }
+      if (slot != nullptr) slot->day_count[day] = static_cast<int16_t>(count);
+    }
+  }
+}
+
+int16_t station_row_for(const ProgramContext& ctx, int32_t wban, int32_t day, int16_t previous) {
+  const int16_t row = find_history_row(ctx, wban, day);
+  if (row >= 0) return row;
+  if (previous >= 0) return previous;
+  for (int i = ctx.selected.row_count - 1; i >= 0; --i) {
+    const int16_t candidate = ctx.selected.rows[i];
+    if (ctx.catalogue.entries[candidate].wban == wban) return candidate;
+  }
+  return -1;
+}
+
+void decode_record(ProgramContext& ctx, const RecordReader& reader, const std::string& path,
+                   int32_t date, int16_t level_type, int16_t wind_units, int16_t output_format,
+                   int16_t station_row) {
+  ctx.codec.place(reader.data(), reader.size());
+  if (!decode_sounding(ctx, level_type, wind_units, output_format, station_row)) {
+    ctx.err << " WARNING:  damaged sounding record skipped: " << path << " " << date << "\n";
+  }
+}
+
+void report_failure(ProgramContext& ctx, const char* text) {
+  const int error = errno;
+  ctx.out.flush();
+  ctx.err << text << ": " << std::strerror(error) << "\n";
+}
+
+void no_files_open_dialogue(ProgramContext& ctx) {
+  ctx.out << "\tWARNING:  No database files could be opened in: " << ctx.database_directory
+          << "\n\n"
+          << "\tEnter HELP for more information \n"
+          << "\tEnter <return> for another database access \n"
+          << "    Your choice? ";
+  std::string reply;
+  read_reply(ctx, reply);
+  KeywordHelp(ctx, reply, "NO_FILES_OPEN");
+}
+
+void report_written(ProgramContext& ctx, int32_t written, int blanks) {
+  ctx.out << " STATUS:  number of soundings written: " << written << std::string(blanks, ' ')
+          << "\n\n";
+}
+
+}  // namespace wxfetch

@@ -1,0 +1,159 @@
+#include "output/output_files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "support/test_context.h"
+
+namespace wxfetch {
+namespace {
+
+using testing::read_file;
+using testing::TempDir;
+using testing::TestProgram;
+
+// A program with one catalogue row: station 72469, initials DEN, at row 0.
+struct StationProgram : TestProgram {
+  explicit StationProgram(const std::string& replies = "") : TestProgram(replies) {
+    StationEntry& row = ctx->catalogue.entries[0];
+    std::strcpy(row.initials, "DEN");
+    row.wmo = 72469;
+    row.wban = 23062;
+    ctx->catalogue.count = 1;
+  }
+};
+
+TEST(OutputFileName, FollowsFormatSortAndStructure) {
+  struct Case {
+    int16_t format;
+    int16_t sort;
+    int16_t structure;
+    int32_t date;
+    const char* name;
+  };
+  const Case cases[] = {
+      {0, 0, 0, 1999010312, "1999010100.txt"},  // one file: the request's begin date
+      {0, 0, 1, 1999010312, "1999010312.txt"},
+      {0, 0, 5, 1999010312, "1999010312.txt"},
+      {0, 1, 0, 1999010312, "1999010100.txt"},
+      {0, 1, 1, 1999010112, "72469_DEN_1999010112.txt"},
+      {0, 1, 2, 1999010112, "72469_DEN_1999010112.txt"},
+      {1, 0, 0, 1999123112, "DE319912.skt"},
+      {1, 1, 2, 2005061512, "JU150512.skt"},
+      {1, 0, 3, 2004030100, "MA010400.skt"},
+  };
+  StationProgram program;
+  for (const Case& c : cases) {
+    program.ctx->request.sort_order = c.sort;
+    EXPECT_EQ(output_file_name(*program.ctx, c.date, 1999010100, 0, c.format, c.structure), c.name)
+        << c.format << " " << c.sort << " " << c.structure;
+  }
+}
+
+TEST(OpenOutputFile, OpensAndAnnouncesEachFileAndKeepsEarlierFilesOfTheRun) {
+  TempDir dir;
+  StationProgram program;
+  ProgramContext& ctx = *program.ctx;
+  ctx.request.sort_order = 0;
+  ctx.output_stream.use_none();
+  std::string directory = dir.dir();
+  // One file per sounding: two soundings of one date-hour share a name.
+  open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 5, true);
+  ctx.output_stream.write("first\n");
+  open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 5, false);
+  ctx.output_stream.write("second\n");
+  open_output_file(ctx, 1999010112, 1999010100, directory, 0, 0, 5, false);
+  ctx.output_stream.write("third\n");
+  close_output_file(ctx);
+
+  EXPECT_EQ(read_file(dir.path() / "1999010100.txt"), "first\n");
+  EXPECT_EQ(read_file(dir.path() / "1999010100_2.txt"), "second\n");
+  EXPECT_EQ(read_file(dir.path() / "1999010112.txt"), "third\n");
+  EXPECT_EQ(program.output(),
+            " STATUS:  Writing output file: " + directory + "1999010100.txt        \n" +
+                " STATUS:  Writing output file: " + directory + "1999010100_2.txt        \n" +
+                " STATUS:  Writing output file: " + directory + "1999010112.txt        \n");
+
+  // A new run replaces what an earlier run wrote.
+  open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 5, true);
+  ctx.output_stream.write("again\n");
+  close_output_file(ctx);
+  EXPECT_EQ(read_file(dir.path() / "1999010100.txt"), "again\n");
+}
+
+TEST(OpenOutputFile, OpensNothingOnTheScreen) {
+  StationProgram program;
+  program.ctx->output_stream.use_console();
+  std::string directory;
+  open_output_file(*program.ctx, 1999010100, 1999010100, directory, 0, 0, 0, true);
+  EXPECT_TRUE(program.ctx->output_stream.is_console());
+  EXPECT_EQ(program.output(), "");
+}
+
+TEST(DirectoryDialogue, AsksForAnotherDirectoryAndKeepsIt) {
+  TempDir dir;
+  const std::string missing = dir.dir() + "missing/";
+  // HELP shows the section and the choices again; <return> asks for a directory; the directory
+  // typed without its separator gets one.
+  StationProgram program("HELP\n\n" + dir.path().string() + "  extra\n");
+  ProgramContext& ctx = *program.ctx;
+  ctx.help_file = std::make_unique<std::istringstream>(
+      "NO_DIRECTORY\nThe directory cannot be written.\nEND.\n");
+  ctx.output_stream.use_none();
+  ctx.request.sort_order = 0;
+  std::string directory = missing;
+  open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 0, true);
+  EXPECT_EQ(directory, dir.dir());
+  EXPECT_TRUE(ctx.output_stream.is_file());
+  close_output_file(ctx);
+  const std::string choices =
+      "\n  Enter     HELP for more information\n"
+      "            <return> to choose another directory\n"
+      "            EXIT to quit\n"
+      "     Your choice? ";
+  EXPECT_EQ(program.output(), "\n\n\n ERROR: unable to write files to: " + missing +
+                                  "1999010100.txt\n" + choices +
+                                  "\nThe directory cannot be written.\n\n\n" + choices +
+                                  "\n Where do you want to write the output files?\n"
+                                  "  Enter the disk and directory only: "
+                                  " STATUS:  Writing output file: " +
+                                  dir.dir() + "1999010100.txt        \n");
+}
+
+TEST(DirectoryDialogue, AnyOtherReplyEndsTheProgram) {
+  for (const char* reply : {"EXIT\n", "x\n"}) {
+    StationProgram program(reply);
+    ProgramContext& ctx = *program.ctx;
+    ctx.output_stream.use_none();
+    std::string directory = "/nonexistent-wxfetch-dir/";
+    try {
+      open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 0, true);
+      FAIL() << "the program went on after " << reply;
+    } catch (const ProgramExit& exit) {
+      EXPECT_EQ(exit.status, 0);
+    }
+    EXPECT_NE(program.output().find("\n\n Exiting tefa database ...\n"), std::string::npos);
+  }
+}
+
+TEST(OutputStream, WriteErrorsEndTheProgramWithTheirReason) {
+  TestProgram program;
+  ProgramContext& ctx = *program.ctx;
+  ASSERT_TRUE(ctx.output_stream.open_file("/dev/full"));
+  ctx.output_stream.write("a line that cannot be stored\n");
+  check_write_error(ctx);  // still in the buffer: no error yet
+  try {
+    close_output_file(ctx);
+    FAIL() << "a failed close went unnoticed";
+  } catch (const ProgramExit& exit) {
+    EXPECT_EQ(exit.status, 0);
+  }
+  EXPECT_EQ(program.errors(), "Write error: No space left on device\n");
+  EXPECT_FALSE(ctx.output_stream.is_file());
+}
+
+}  // namespace
+}  // namespace wxfetch
