@@ -1,0 +1,205 @@
+#include "database/time_series.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+
+#include "support/driver_fixture.h"
+
+namespace wxfetch {
+namespace {
+
+using testing::read_file;
+using testing::sounding_at;
+using testing::soundings_in;
+using Soundings = std::vector<std::string>;
+
+class TimeSeriesTest : public testing::DriverTest {
+ protected:
+  // Runs a synoptic request to the screen; returns the driver's result.
+  int32_t to_screen(const std::string& begin, const std::string& end, int16_t hour_choice = 0) {
+    ctx.output_stream.use_console();
+    std::string directory;
+    return extract_time_series(ctx, begin, end, hour_choice, 0, 0, 0, 0, 0, directory);
+  }
+  int32_t to_files(const std::string& begin, const std::string& end, int16_t structure) {
+    ctx.output_stream.use_none();
+    ctx.request.sort_order = 0;  // file names follow the request's sort order
+    std::string directory = archive.dir() + "out/";
+    std::filesystem::create_directories(directory);
+    return extract_time_series(ctx, begin, end, 0, 0, 0, 0, structure, 1, directory);
+  }
+};
+
+TEST_F(TimeSeriesTest, WalksTheHoursFromTheFirstToTheLastHourOfThePeriod) {
+  write({sounding_at(23062, 1994, 1, 1, 0), sounding_at(23062, 1994, 1, 1, 12),
+         sounding_at(23062, 1994, 1, 1, 18), sounding_at(23062, 1994, 1, 2, 0),
+         sounding_at(23062, 1994, 1, 2, 12)});
+  select({23062});
+  EXPECT_EQ(to_screen("1994010112", "1994010200"), 3);
+  EXPECT_EQ(soundings_in(program.output()),
+            (Soundings{"1994010112 23062", "1994010118 23062", "1994010200 23062"}));
+  EXPECT_NE(program.output().find("nsound = 3\n"), std::string::npos);
+  // The screen shows no processing line and no count of soundings written.
+  EXPECT_EQ(program.output().find("processing"), std::string::npos);
+  EXPECT_EQ(program.output().find("soundings written"), std::string::npos);
+}
+
+TEST_F(TimeSeriesTest, HourFilterPassesOverEarlierSoundingsOfTheDay) {
+  write({sounding_at(23062, 1994, 3, 5, 6), sounding_at(23062, 1994, 3, 5, 12),
+         sounding_at(23062, 1994, 3, 6, 0)});
+  select({23062});
+  struct Case {
+    int16_t hour_choice;
+    Soundings expected;
+  };
+  const Case cases[] = {
+      {0, {"1994030506 23062", "1994030512 23062", "1994030600 23062"}},
+      {1, {"1994030512 23062", "1994030600 23062"}},
+      {2, {"1994030600 23062"}},
+      {3, {"1994030512 23062"}},
+  };
+  for (const Case& c : cases) {
+    program.out.str("");
+    to_screen("1994030100", "1994033123", c.hour_choice);
+    EXPECT_EQ(soundings_in(program.output()), c.expected) << "hour choice " << c.hour_choice;
+  }
+}
+
+TEST_F(TimeSeriesTest, InterleavesStationsByTimeInSelectionOrder) {
+  write({sounding_at(23062, 1995, 12, 31, 0), sounding_at(23062, 1995, 12, 31, 12),
+         sounding_at(94823, 1995, 12, 31, 0), sounding_at(94823, 1995, 12, 31, 12),
+         sounding_at(24011, 1995, 12, 31, 12)});
+  select({94823, 24011, 23062});  // sorted by WBAN number: 23062, 24011, 94823
+  EXPECT_EQ(to_screen("1995123100", "1995123123"), 5);
+  EXPECT_EQ(soundings_in(program.output()),
+            (Soundings{"1995123100 23062", "1995123100 94823", "1995123112 23062",
+                       "1995123112 24011", "1995123112 94823"}));
+}
+
+TEST_F(TimeSeriesTest, YearWithoutFilesIsReportedAndSkipped) {
+  write({sounding_at(23062, 1996, 1, 1, 0)});
+  select({23062});
+  EXPECT_EQ(to_screen("1995120100", "1996010100"), 1);
+  EXPECT_NE(program.output().find(" WARNING:  Unable to open any database files for 1995\n"),
+            std::string::npos);
+  EXPECT_EQ(soundings_in(program.output()), (Soundings{"1996010100 23062"}));
+}
+
+TEST_F(TimeSeriesTest, NothingOpenedEndsInTheNoFilesDialogue) {
+  select({23062});
+  program.set_replies("\n");
+  EXPECT_EQ(to_screen("1995010100", "1995010200"), 0);
+  EXPECT_EQ(program.output(),
+            "\n\n WARNING:  Unable to open any database files for 1995\n"
+            "nsound = 0\n"
+            " STATUS:  No data was available to meet your request.\n\n"
+            "\tWARNING:  No database files could be opened in: " +
+                archive.dir() +
+                "\n\n"
+                "\tEnter HELP for more information \n"
+                "\tEnter <return> for another database access \n"
+                "    Your choice? ");
+}
+
+TEST_F(TimeSeriesTest, FileStructuresStartFilesAndReportEachOne) {
+  write({sounding_at(23062, 1999, 1, 1, 0), sounding_at(94823, 1999, 1, 1, 0),
+         sounding_at(23062, 1999, 1, 2, 12), sounding_at(23062, 1999, 1, 3, 0)});
+  select({23062, 94823});
+  struct Case {
+    int16_t structure;
+    std::vector<std::string> files;
+  };
+  const Case cases[] = {
+      {0, {"1999010100.txt"}},
+      {1, {"1999010100.txt"}},
+      {3, {"1999010100.txt", "1999010212.txt", "1999010300.txt"}},
+      {5, {"1999010100.txt", "1999010100_2.txt", "1999010212.txt", "1999010300.txt"}},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(archive.path() / "out");
+    program.out.str("");
+    const int32_t result = to_files("1999010100", "1999010323", c.structure);
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(archive.path() / "out")) {
+      files.push_back(entry.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, c.files) << "structure " << c.structure;
+    // The result counts the soundings of the last file.
+    EXPECT_EQ(result, c.structure == 0 || c.structure == 1 ? 4 : 1);
+  }
+  // One file per day: the count of each file before the next is announced.
+  const std::string out = archive.dir() + "out/";
+  program.out.str("");
+  to_files("1999010100", "1999010323", 3);
+  const std::string text = program.output();
+  EXPECT_NE(text.find(" STATUS:  processing date: 1999010100 station: 23062\r STATUS:  Writing "
+                      "output file: " +
+                      out + "1999010100.txt        \n"),
+            std::string::npos);
+  EXPECT_NE(text.find(" STATUS:  number of soundings written: 2                \n\n"),
+            std::string::npos);
+  EXPECT_NE(
+      text.find(" STATUS:  number of soundings written: 1                    \n\nnsound = 1\n"),
+      std::string::npos);
+  EXPECT_EQ(soundings_in(read_file(archive.path() / "out" / "1999010100.txt")),
+            (Soundings{"1999010100 23062", "1999010100 94823"}));
+}
+
+TEST_F(TimeSeriesTest, FilesBeyondTheOpenFileLimitAreReadThroughOneSharedStream) {
+  std::vector<pack::PackSounding> soundings;
+  const std::vector<int32_t> wbans = {23062, 24011, 94823};
+  for (int32_t wban : wbans) {
+    soundings.push_back(sounding_at(wban, 1998, 6, 1, 0));
+    soundings.push_back(sounding_at(wban, 1998, 6, 1, 12));
+  }
+  write(soundings);
+  select(wbans);
+  // Allow one more stream than is open now: the first file opens, the other two are deferred.
+  int open_now = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    (void)entry;
+    ++open_now;
+  }
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit limited = saved;
+  limited.rlim_cur = static_cast<rlim_t>(open_now);  // the listing itself held one descriptor
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limited), 0);
+  const int32_t result = to_screen("1998060100", "1998060123");
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(result, 6);
+  EXPECT_EQ(soundings_in(program.output()),
+            (Soundings{"1998060100 23062", "1998060100 24011", "1998060100 94823",
+                       "1998060112 23062", "1998060112 24011", "1998060112 94823"}));
+  EXPECT_EQ(program.errors(), "");
+}
+
+TEST_F(TimeSeriesTest, DamagedFilesNeverCrashAndDamagedRecordsAreReported) {
+  write({sounding_at(23062, 1997, 2, 1, 0), sounding_at(23062, 1997, 2, 1, 12)});
+  select({23062});
+  const auto file = archive.path() / "TEFA1997" / "23062_97.BUF";
+  const std::string whole = read_file(file);
+  // Cut the file at many lengths: the directory, the first record, the second record.
+  for (size_t length = 0; length < whole.size(); length += 7) {
+    archive.write("TEFA1997/23062_97.BUF", whole.substr(0, length));
+    program.out.str("");
+    program.err.str("");
+    program.set_replies("\n");
+    const int32_t result = to_screen("1997020100", "1997020123");
+    EXPECT_LE(result, 2);
+    EXPECT_LE(soundings_in(program.output()).size(), 2u);
+  }
+  // A record cut inside its levels is reported with the file and the date.
+  archive.write("TEFA1997/23062_97.BUF", whole.substr(0, whole.size() - 10));
+  program.out.str("");
+  program.err.str("");
+  EXPECT_EQ(to_screen("1997020100", "1997020123"), 2);
+  EXPECT_EQ(program.errors(),
+            " WARNING:  damaged sounding record skipped: " + file.string() + " 1997020112\n");
+}
+
+}  // namespace
+}  // namespace wxfetch

@@ -1,0 +1,101 @@
+#include "support/driver_fixture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+#include "stations/selection.h"
+#include "text.h"
+
+namespace wxfetch::testing {
+
+pack::PackSounding sounding_at(int32_t wban, int year, int month, int day, int hour) {
+  pack::PackSounding sounding;
+  sounding.wban = wban;
+  sounding.year = year;
+  sounding.month = month;
+  sounding.day = day;
+  sounding.hour = hour;
+  sounding.release_time = hour * 100;
+  sounding.sonde_type = 51;
+  const int32_t pressures[] = {10130, 10000, 8500, 7000, 5000, 3000};
+  for (int i = 0; i < 6; ++i) {
+    pack::PackLevel level;
+    level.kind = i == 0 ? SURFACE : MANDATORY;
+    level.pressure = pressures[i];
+    level.height = 100 + 1500 * i;
+    level.temperature = 150 - 100 * i;
+    level.dew_point = 100 - 100 * i;
+    level.wind_direction = 200 + 10 * i;
+    level.wind_speed = 50 + 20 * i;
+    sounding.levels.push_back(level);
+  }
+  return sounding;
+}
+
+std::vector<std::string> soundings_in(const std::string& kvt_text) {
+  static const char* const MONTHS[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                       "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  std::vector<std::string> found;
+  // Status lines end in "\r" and share a line with what follows: split there too.
+  std::string text = kvt_text;
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  std::istringstream lines(text);
+  std::string line;
+  std::string date;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    int type = 0;
+    if (!(fields >> type)) continue;
+    if (type == 254) {
+      int hour = 0, day = 0, year = 0;
+      std::string month;
+      fields >> hour >> day >> month >> year;
+      int m = 0;
+      while (m < 12 && month != MONTHS[m]) ++m;
+      date = cformat("%04d%02d%02d%02d", year, m + 1, day, hour);
+    } else if (type == 1 && !date.empty()) {
+      long wban = 0;
+      fields >> wban;
+      found.push_back(date + " " + std::to_string(wban));
+      date.clear();
+    }
+  }
+  return found;
+}
+
+DriverTest::DriverTest() : ctx(*program.ctx) {
+  struct Row {
+    const char* initials;
+    int32_t wban;
+    int32_t wmo;
+  };
+  const Row rows[] = {{"DEN", 23062, 72469}, {"PIT", 94823, 72520}, {"BIS", 24011, 72764}};
+  for (int i = 0; i < 3; ++i) {
+    StationEntry& entry = ctx.catalogue.entries[i];
+    std::strcpy(entry.initials, rows[i].initials);
+    entry.wban = rows[i].wban;
+    entry.wmo = rows[i].wmo;
+    entry.latitude = 40.0f + i;
+    entry.longitude = -100.0f - i;
+    entry.lat_hemisphere = 'N';
+    entry.lon_hemisphere = 'W';
+    entry.elevation = static_cast<int16_t>(1000 + i);
+    entry.period_begin = 19900101;
+    entry.period_end = 20051231;
+  }
+  ctx.catalogue.count = 3;
+  ctx.database_directory = archive.dir();
+  ctx.page_length = 0;  // no pauses on the screen
+  ctx.output_stream.use_console();
+}
+
+void DriverTest::select(const std::vector<int32_t>& wbans, int32_t begin_day, int32_t end_day) {
+  ctx.request.access_type = 0;
+  ctx.request.station_id_type = 1;
+  ctx.selected.station_count = static_cast<int16_t>(wbans.size());
+  for (size_t i = 0; i < wbans.size(); ++i) ctx.selected.stations[i].wban = wbans[i];
+  select_stations(ctx, 0, 0, 0, 0, 0, begin_day, end_day);
+}
+
+}  // namespace wxfetch::testing

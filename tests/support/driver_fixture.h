@@ -1,0 +1,39 @@
+// Test fixture for the extraction drivers: a temporary archive written with the archive builder,
+// a catalogue of a few stations, and the soundings that came out, read back from KVT text.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive_builder.h"
+#include "support/test_context.h"
+
+namespace wxfetch::testing {
+
+// A sounding of `wban` at the date and hour, with six levels.
+pack::PackSounding sounding_at(int32_t wban, int year, int month, int day, int hour);
+
+// Each sounding of KVT text as "YYYYMMDDHH WBAN", in the order written.
+std::vector<std::string> soundings_in(const std::string& kvt_text);
+
+class DriverTest : public ::testing::Test {
+ protected:
+  // Catalogue rows 0 to 2: WBAN 23062 (WMO 72469, DEN), 94823 (72520, PIT), 24011 (72764, BIS),
+  // valid 1990 to 2005; the database directory is the temporary archive.
+  DriverTest();
+
+  void write(const std::vector<pack::PackSounding>& soundings) {
+    pack::write_archive(archive.path(), soundings);
+  }
+  // Selects stations by WBAN number, as the dialogue does for a request.
+  void select(const std::vector<int32_t>& wbans, int32_t begin_day = 19900101,
+              int32_t end_day = 20051231);
+
+  TempDir archive;
+  TestProgram program;
+  ProgramContext& ctx;
+};
+
+}  // namespace wxfetch::testing
