@@ -1,11 +1,494 @@
 #include "output/faa604_writer.h"
 
+#include <cstring>
+#include <utility>
+
+#include "output/kvt_writer.h"
+#include "output/output_files.h"
+#include "output/pager.h"
 #include "program.h"
 
 namespace wxfetch {
 
-// Placeholders until the FAA604 writer is built.
-void pad_digits(int, std::string&) {}
-void write_faa604_sounding(ProgramContext&, int16_t, int16_t) {}
+namespace {
+
+// Part A's standard-level slots: codes 00 (1000 mb), 92 (925 mb), 85 ... 10 (100 mb) and the
+// surface slot 99, whose standard pressure (990 mb) no level has.
+constexpr int32_t SLOT_CODES[] = {0, 92, 85, 70, 50, 40, 30, 25, 20, 15, 10, 99};
+constexpr int SLOT_925 = 1;
+constexpr int SURFACE_SLOT = 11;
+
+constexpr int GROUPS_PER_LINE = 10;
+constexpr int32_t BAND_DEPTH_FEET = 10000;
+constexpr int32_t LAST_BAND_BASE_FEET = 70000;
+
+// The standard pressure in mb of a slot code (00 stands for 1000, 92 for 925).
+int32_t standard_pressure(int32_t code) {
+  if (code == 0) return 1000;
+  if (code == 92) return 925;
+  return code * 10;
+}
+
+// The decimal text of `value` with zeros put in front of it up to `width` characters.
+std::string padded(int width, long value) {
+  std::string text = std::to_string(value);
+  pad_digits(width, text);
+  return text;
+}
+
+// A slot code or part B level number as its two-character prefix ("00" for 0).
+std::string code_prefix(int32_t code) {
+  return code == 0 ? std::string("00") : std::to_string(code);
+}
+
+// Returns the index of the first level of `kind` at `from` or later, or -1.
+int32_t find_level(const Faa604Levels& levels, int32_t from, int32_t kind) {
+  for (int32_t i = from < 0 ? 0 : from; i < levels.count; ++i) {
+    if (levels.sounding->levels[i].kind == kind) return i;
+  }
+  return -1;
+}
+
+// A mandatory level that carries a value must lie at the standard pressure of its slot.
+bool fits_slot(const Faa604Levels& levels, int32_t index, int32_t code) {
+  return levels.sounding->levels[index].kind != MANDATORY ||
+         levels.pressure[index] == standard_pressure(code);
+}
+
+// The part B level numbers: 00 for the surface, then 11, 22 ... 99 and again 11.
+int32_t next_level_number(int32_t number) {
+  return number == 0 || number == 99 ? 11 : number + 11;
+}
+
+// The coded lines of one part: groups are gathered into a line that is written as soon as it
+// holds ten items (the leading items of the part's first line count too).
+class CodedLines {
+ public:
+  CodedLines(ProgramContext& ctx, std::string leading, int leading_items)
+      : ctx_(ctx), line_(std::move(leading)), count_(leading_items) {}
+
+  void add(const std::string& group) {
+    line_ += group;
+    if (++count_ == GROUPS_PER_LINE) write_pending();
+  }
+
+  // Writes what the line holds (possibly nothing) with its line end.
+  void write_pending() {
+    write_line(ctx_, line_);
+    line_.clear();
+    count_ = 0;
+  }
+
+  // Writes one line with its line end, checks the output and counts the line for paging.
+  static void write_line(ProgramContext& ctx, const std::string& text) {
+    ctx.output_stream.write(text);
+    ctx.output_stream.write("\n");
+    check_write_error(ctx);
+    screen_pause(ctx);
+  }
+
+ private:
+  ProgramContext& ctx_;
+  std::string line_;
+  int count_;
+};
+
+// The station's heading texts.
+struct StationTexts {
+  std::string initials;
+  std::string number;  // wmo padded to five digits
+};
+
+StationTexts station_texts(const ProgramContext& ctx, int16_t station_row) {
+  StationTexts texts;
+  int32_t wmo = 0;
+  if (station_row >= 0 && station_row < MAX_STATION_ROWS) {
+    const StationEntry& entry = ctx.catalogue.entries[station_row];
+    texts.initials.assign(entry.initials, strnlen(entry.initials, sizeof entry.initials));
+    wmo = entry.wmo;
+  }
+  texts.number = padded(5, wmo);
+  return texts;
+}
+
+// The wind indicator Id: hundreds digit of the pressure of the last mandatory level with a wind
+// (0 when there is none; 1000 mb gives 0, 850 gives 8, 100 gives 1).
+int32_t wind_indicator(const Faa604Levels& levels) {
+  int32_t id = 0;
+  for (int32_t i = 0; i < levels.count; ++i) {
+    const SoundingLevel& level = levels.sounding->levels[i];
+    if (level.kind == MANDATORY && level.wind_direction != MISSING_VALUE &&
+        level.wind_speed != MISSING_VALUE) {
+      id = levels.pressure[i] / 100 % 10;
+    }
+  }
+  return id;
+}
+
+bool has_mandatory_925(const Faa604Levels& levels) {
+  for (int32_t i = 0; i < levels.count; ++i) {
+    if (levels.sounding->levels[i].kind == MANDATORY && levels.pressure[i] == 925) return true;
+  }
+  return false;
+}
+
+// Part A: the surface, the mandatory levels slot by slot, the tropopause and the maximum wind.
+// Each pass encodes one level with the walk's kind, slot and search position; a failed encoder
+// moves the walk on to the next kind.
+void write_part_a(ProgramContext& ctx, const Faa604Levels& levels, const StationTexts& station,
+                  int32_t day, int32_t hour) {
+  enum class Walk { SURFACE, MANDATORY, TROPOPAUSE, MAX_WIND, END };
+
+  CodedLines::write_line(ctx, station.initials + "MAN" + station.initials);
+  const long yyggid = (day + 50) * 1000L + hour * 10L + wind_indicator(levels);
+  CodedLines lines(
+      ctx, station.number + " TTAA  " + std::to_string(yyggid) + " " + station.number + " ", 4);
+  const bool use_925 = has_mandatory_925(levels);
+
+  Walk walk = Walk::SURFACE;
+  int slot = SURFACE_SLOT;
+  int32_t position = 0;
+  std::string group;
+  while (walk != Walk::END) {
+    const int32_t code = SLOT_CODES[slot];
+    int32_t kind = MANDATORY;
+    if (walk == Walk::SURFACE) kind = SURFACE;
+    if (walk == Walk::TROPOPAUSE) kind = TROPOPAUSE;
+    if (walk == Walk::MAX_WIND) kind = MAX_WIND;
+
+    bool found = walk == Walk::MANDATORY ? encode_height_group(levels, code, position, kind, group)
+                                         : encode_level_group(levels, code, position, kind, group);
+    if (found) {
+      lines.add(group);
+      found = encode_temperature_group(levels, code, position, kind, group);
+    }
+    if (found) {
+      lines.add(group);
+      found = encode_wind_group(levels, code, position, kind, group);
+    }
+    if (found) lines.add(group);
+
+    if (found) {
+      switch (walk) {
+        case Walk::SURFACE:
+          // The sounding holds one surface: after its groups the mandatory levels follow, from
+          // slot 0. (Searching on for a further surface would find a stray one left in the last
+          // position again and again.)
+          position = 0;
+          walk = Walk::MANDATORY;
+          slot = SURFACE_SLOT;
+          break;
+        case Walk::TROPOPAUSE:
+          position = 0;
+          walk = Walk::MAX_WIND;
+          break;
+        case Walk::MAX_WIND:
+          position = 0;
+          walk = Walk::END;
+          break;
+        case Walk::MANDATORY:
+        case Walk::END:
+          break;
+      }
+    } else {
+      position = 0;
+      switch (walk) {
+        case Walk::SURFACE:
+          walk = Walk::MANDATORY;
+          slot = SURFACE_SLOT;  // the next pass uses slot 0
+          break;
+        case Walk::MANDATORY:
+          walk = Walk::TROPOPAUSE;
+          break;
+        case Walk::TROPOPAUSE:
+          lines.add("88999 ");
+          walk = Walk::MAX_WIND;
+          break;
+        case Walk::MAX_WIND:
+          lines.add("77999 ");
+          walk = Walk::END;
+          break;
+        case Walk::END:
+          break;
+      }
+    }
+
+    ++position;
+    if (slot == SURFACE_SLOT) {
+      slot = 0;
+    } else {
+      ++slot;
+      if (slot == SLOT_925 && !use_925) ++slot;
+    }
+  }
+  lines.write_pending();
+}
+
+// Part B: the surface and the significant levels with their temperature groups, numbered 00,
+// 11 ... 99, 11 ..., then for 1991 and later (with sonde type and release time known) the 31313
+// section. The coded lines are written only when a significant level was written.
+void write_part_b(ProgramContext& ctx, const Faa604Levels& levels, const StationTexts& station,
+                  int32_t day, int32_t hour) {
+  enum class Walk { SURFACE, SIGNIFICANT, SECTION_31313, SONDE_TYPE, RELEASE_TIME, END };
+
+  CodedLines::write_line(ctx, station.initials + "SGL" + station.initials);
+  const long yygg = (day + 50) * 100L + hour;
+  CodedLines lines(
+      ctx, station.number + " TTBB  " + std::to_string(yygg) + "/ " + station.number + " ", 4);
+  const Sounding& sounding = *levels.sounding;
+  const bool has_31313 = sounding.year >= 1991 && sounding.sonde_type != MISSING_VALUE &&
+                         sounding.release_time != MISSING_VALUE;
+
+  Walk walk = Walk::SURFACE;
+  int32_t number = 0;
+  int32_t position = 0;
+  int significant_written = 0;
+  std::string group;
+  while (walk != Walk::END) {
+    switch (walk) {
+      case Walk::SURFACE:
+      case Walk::SIGNIFICANT: {
+        const int32_t kind = walk == Walk::SURFACE ? SURFACE : SIGNIFICANT;
+        if (encode_level_group(levels, number, position, kind, group)) {
+          lines.add(group);
+          if (encode_temperature_group(levels, number, position, kind, group)) lines.add(group);
+          if (walk == Walk::SIGNIFICANT) ++significant_written;
+        } else if (walk == Walk::SIGNIFICANT) {
+          walk = has_31313 ? Walk::SECTION_31313 : Walk::END;
+        }
+        if (walk == Walk::SURFACE) walk = Walk::SIGNIFICANT;
+        break;
+      }
+      case Walk::SECTION_31313:
+        encode_level_group(levels, number, position, GROUP_31313, group);
+        lines.add(group);
+        walk = Walk::SONDE_TYPE;
+        break;
+      case Walk::SONDE_TYPE:
+        encode_level_group(levels, number, position, GROUP_SONDE_TYPE, group);
+        lines.add(group);
+        walk = Walk::RELEASE_TIME;
+        break;
+      case Walk::RELEASE_TIME:
+        encode_level_group(levels, number, position, GROUP_RELEASE_TIME, group);
+        lines.add(group);
+        walk = Walk::END;
+        break;
+      case Walk::END:
+        break;
+    }
+    ++position;
+    number = next_level_number(number);
+  }
+  if (significant_written > 0) lines.write_pending();
+}
+
+// The wind part: the surface and the wind levels by bands of 10000 feet, each band's levels in
+// threes behind a height group 9b + one digit per level (thousands of feet above the band base).
+// The coded lines are written only when some band selected a wind level.
+void write_wind_part(ProgramContext& ctx, const Faa604Levels& levels, const StationTexts& station,
+                     int32_t day, int32_t hour) {
+  const long yygg0 = (day + 50) * 1000L + hour * 10L;
+  CodedLines lines(ctx, "PPBB  " + std::to_string(yygg0) + " " + station.number + " ", 3);
+  const Sounding& sounding = *levels.sounding;
+
+  // Each level is selected at most once, so the list never outgrows the levels.
+  std::array<int32_t, MAX_LEVELS> selected{};
+  bool wind_level_selected = false;
+  int32_t position = 0;
+  std::string group;
+  for (int32_t base = 0; base <= LAST_BAND_BASE_FEET; base += BAND_DEPTH_FEET) {
+    int32_t count = 0;
+    if (base == 0) selected[count++] = 0;  // the surface
+    for (int32_t i = position; i < levels.count; ++i) {
+      const SoundingLevel& level = sounding.levels[i];
+      if (level.kind == WIND && level.height != MISSING_VALUE &&
+          level.height * FEET_FACTOR < base + BAND_DEPTH_FEET) {
+        selected[count++] = i;
+        wind_level_selected = true;
+      }
+    }
+
+    for (int32_t first = 0; first < count; first += 3) {
+      const int32_t last = first + 3 < count ? first + 3 : count;
+      std::string heights = "9" + std::to_string(base / BAND_DEPTH_FEET);
+      for (int32_t k = first; k < first + 3; ++k) {
+        if (k >= last) {
+          heights += "/";
+        } else if (sounding.levels[selected[k]].kind == SURFACE) {
+          heights += "0";
+        } else {
+          const double above_base = sounding.levels[selected[k]].height * FEET_FACTOR - base;
+          heights += std::to_string(static_cast<int32_t>(above_base * 0.001));
+        }
+      }
+      lines.add(heights + " ");
+      for (int32_t k = first; k < last; ++k) {
+        int32_t index = selected[k];
+        if (encode_wind_group(levels, 0, index, sounding.levels[index].kind, group)) {
+          lines.add(group);
+        }
+      }
+      position = selected[last - 1] + 1;
+    }
+  }
+  if (wind_level_selected) lines.write_pending();
+}
+
+}  // namespace
+
+void pad_digits(int width, std::string& text) {
+  if (width > 0 && text.size() < static_cast<size_t>(width)) {
+    text.insert(0, static_cast<size_t>(width) - text.size(), '0');
+  }
+}
+
+void prepare_faa604_levels(const Sounding& sounding, Faa604Levels& levels) {
+  levels.sounding = &sounding;
+  levels.count = sounding.level_count;
+  if (levels.count < 0) levels.count = 0;
+  if (levels.count > MAX_LEVELS) levels.count = MAX_LEVELS;
+  for (int32_t i = 0; i < levels.count; ++i) {
+    const int32_t pressure = sounding.levels[i].pressure;
+    levels.pressure[i] = pressure == MISSING_VALUE ? MISSING_VALUE : pressure / 10;
+  }
+}
+
+bool encode_level_group(const Faa604Levels& levels, int32_t code, int32_t& position, int32_t kind,
+                        std::string& group) {
+  group.clear();
+  // The 31313 section is not made of levels: these kinds never match one.
+  switch (kind) {
+    case GROUP_31313:
+      group = "31313 ";
+      return true;
+    case GROUP_SONDE_TYPE:
+      group = padded(3, levels.sounding->sonde_type) + "// ";
+      return true;
+    case GROUP_RELEASE_TIME:
+      group = padded(4, levels.sounding->release_time) + "/=";
+      return true;
+    default:
+      break;
+  }
+  const int32_t index = find_level(levels, position, kind);
+  if (index < 0) return false;
+  const int32_t pressure = levels.pressure[index];
+  if (pressure == MISSING_VALUE) {
+    group = "/////";
+  } else {
+    if (kind == TROPOPAUSE) {
+      group = "88";
+    } else if (kind == MAX_WIND) {
+      group = "77";
+    } else {
+      group = code_prefix(code);
+    }
+    group += padded(3, pressure >= 1000 ? pressure - 1000 : pressure);
+  }
+  group += " ";
+  position = index;
+  return true;
+}
+
+bool encode_height_group(const Faa604Levels& levels, int32_t code, int32_t& position, int32_t kind,
+                         std::string& group) {
+  group.clear();
+  const int32_t index = find_level(levels, position, kind);
+  if (index < 0) return false;
+  const int32_t pressure = levels.pressure[index];
+  const int32_t height = levels.sounding->levels[index].height;
+  group = code == 0 ? std::string("00") : std::to_string(pressure / 10);
+  if (height == MISSING_VALUE) {
+    group += "///";
+  } else {
+    int32_t digits = 0;
+    if (pressure == 1000 && height < 0) {
+      digits = 500 - height;  // 500 plus the depth below sea level
+    } else if (pressure >= 700) {
+      digits = height - height / 1000 * 1000;  // metres without the thousands
+    } else if (height < 10000) {
+      digits = height / 10;  // decametres
+    } else {
+      digits = (height - height / 10000 * 10000) / 10;  // decametres without the ten-thousands
+    }
+    group += padded(3, digits);
+  }
+  group += " ";
+  position = index;
+  return true;
+}
+
+bool encode_temperature_group(const Faa604Levels& levels, int32_t code, int32_t& position,
+                              int32_t kind, std::string& group) {
+  group.clear();
+  const int32_t index = find_level(levels, position, kind);
+  if (index < 0) return false;
+  const SoundingLevel& level = levels.sounding->levels[index];
+  const int32_t t = level.temperature;
+  if (t == MISSING_VALUE) {
+    group = "/////";
+  } else {
+    if (!fits_slot(levels, index, code)) return false;
+    // Tenths of a degree; an even tenths digit means above zero, an odd one below.
+    int32_t ttt = 0;
+    if (t >= 0) {
+      ttt = t % 2 == 0 ? t : t + 1;
+    } else {
+      ttt = -t % 2 == 1 ? -t : 1 - t;
+    }
+    group = padded(3, ttt);
+    if (level.dew_point == MISSING_VALUE) {
+      group += "//";
+    } else {
+      const int32_t depression = t - level.dew_point;
+      const int32_t dd = depression < 56 ? depression : depression / 10 + 50;
+      group += dd > 99 ? std::string("//") : padded(2, dd);
+    }
+  }
+  group += " ";
+  position = index;
+  return true;
+}
+
+bool encode_wind_group(const Faa604Levels& levels, int32_t code, int32_t& position, int32_t kind,
+                       std::string& group) {
+  group.clear();
+  const int32_t index = find_level(levels, position, kind);
+  if (index < 0) return false;
+  const SoundingLevel& level = levels.sounding->levels[index];
+  if (level.wind_direction == MISSING_VALUE || level.wind_speed == MISSING_VALUE) {
+    group = "/////";
+  } else {
+    if (!fits_slot(levels, index, code)) return false;
+    int32_t knots = static_cast<int32_t>(level.wind_speed * KNOTS_FACTOR + 0.5);
+    int32_t direction = level.wind_direction - level.wind_direction % 5;
+    // Speeds of 100 knots and more add 1 to the direction (its last digit is 0 or 5 otherwise).
+    if (knots >= 100) {
+      direction += 1;
+      knots %= 100;
+    }
+    group = padded(3, direction) + padded(2, knots);
+  }
+  group += " ";
+  position = index;
+  return true;
+}
+
+void write_faa604_sounding(ProgramContext& ctx, int16_t level_type, int16_t station_row) {
+  const Sounding& sounding = ctx.sounding;
+  Faa604Levels levels;
+  prepare_faa604_levels(sounding, levels);
+
+  if (levels.count > 0 && sounding.levels[0].kind == SURFACE) {
+    const StationTexts station = station_texts(ctx, station_row);
+    write_part_a(ctx, levels, station, sounding.day, sounding.hour);
+    if (level_type != 1) write_part_b(ctx, levels, station, sounding.day, sounding.hour);
+    if (level_type == 0) write_wind_part(ctx, levels, station, sounding.day, sounding.hour);
+  }
+  // The empty line that closes the message is not counted for paging.
+  ctx.output_stream.write("\n");
+  check_write_error(ctx);
+}
 
 }  // namespace wxfetch
