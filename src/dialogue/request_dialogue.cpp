@@ -1,12 +1,476 @@
 #include "dialogue/request_dialogue.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <ostream>
+#include <string_view>
+
+#include "database/archive_names.h"
+#include "database/station_series.h"
+#include "database/time_series.h"
+#include "dialogue/keyword_help.h"
+#include "dialogue/validators.h"
 #include "program.h"
+#include "stations/selection.h"
+#include "text.h"
 
 namespace wxfetch {
 
-// Placeholder until the dialogue is built.
-int32_t run_request_dialogue(ProgramContext&) {
-  return 0;
+namespace {
+
+constexpr const char* RANGE_ERROR = "\n ERROR: value out of range - please choose again\n\n";
+// Closes a date default and brings the cursor back over its ten digits.
+constexpr const char* DATE_DEFAULT_END = "]\b\b\b\b\b\b\b\b\b\b\b";
+// The station list file is read in pieces of at most 33 characters.
+constexpr size_t STATION_PIECE_BUFFER = 34;
+constexpr int16_t MAX_TYPED_STATIONS = 100;
+
+int16_t to_int16(long value) {
+  return static_cast<int16_t>(std::clamp<long>(value, INT16_MIN, INT16_MAX));
+}
+
+int32_t to_int32(long value) {
+  return static_cast<int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
+}
+
+// Prints `question`, reads one reply into `reply` and serves a help or station history request.
+// Returns true when the reply was such a request (the caller asks again).
+bool ask(ProgramContext& ctx, std::string_view question, std::string& reply,
+         std::string_view topic) {
+  ctx.out << question;
+  read_reply(ctx, reply);
+  return KeywordHelp(ctx, reply, topic) == 1;
+}
+
+// A menu question: prints `question`, "[", the current number and "]\b\b", and reads replies
+// until the number lies from 0 to `highest`. A reply without a leading number keeps the number
+// shown; a number out of range prints the range error and is shown as the next default.
+// Stores the accepted number in `field`.
+void ask_menu(ProgramContext& ctx, std::string_view question, std::string_view topic,
+              int16_t& field, int16_t highest) {
+  long shown = field;
+  std::string reply;
+  for (;;) {
+    if (ask(ctx,
+            cformat("%.*s[%ld]\b\b", static_cast<int>(question.size()), question.data(), shown),
+            reply, topic)) {
+      continue;
+    }
+    scan_long(reply, shown);
+    if (shown >= 0 && shown <= highest) break;
+    ctx.out << RANGE_ERROR;
+  }
+  field = static_cast<int16_t>(shown);
+}
+
+// A yes/no question with the default "[N]" (part of `question`): true only for a reply whose
+// first character is Y or y.
+bool ask_yes_no(ProgramContext& ctx, std::string_view question, std::string_view topic) {
+  std::string reply;
+  while (ask(ctx, question, reply, topic)) {
+  }
+  return !reply.empty() && (reply[0] == 'Y' || reply[0] == 'y');
+}
+
+// The date value of a date text: the text read as a decimal integer (0 without a number).
+long date_value(const std::string& text) {
+  long value = 0;
+  scan_long(text, value);
+  return value;
+}
+
+// True when the date YYYYMMDDHH has a year of the database, a month 1 to 12, a day 1 to 31 (any
+// month) and an hour 0 to 23.
+bool date_in_range(const ProgramContext& ctx, long value) {
+  const long year = value / 1000000;
+  const long month = value / 10000 % 100;
+  const long day = value / 100 % 100;
+  const long hour = value % 100;
+  return year >= ctx.first_year && year <= ctx.last_year && month >= 1 && month <= 12 && day >= 1 &&
+         day <= 31 && hour >= 0 && hour <= 23;
+}
+
+// Asks a date question showing `shown` until the reply is empty or ten digits; returns the
+// reply, or `shown` for an empty reply.
+std::string ask_date_text(ProgramContext& ctx, std::string_view prompt, const std::string& shown) {
+  const std::string question = std::string(prompt) + "[" + shown + DATE_DEFAULT_END;
+  std::string reply;
+  for (;;) {
+    if (ask(ctx, question, reply, "INPUT_DATES")) continue;
+    if (!reply.empty() && reply.size() != 10) {
+      ctx.out << " ERROR - date string must have 10 digits\n\n";
+      continue;
+    }
+    if (validate_date(ctx.out, reply) == 0) continue;
+    return reply.empty() ? shown : reply;
+  }
+}
+
+// Asks for the beginning and ending dates until both are in range and in order; sets
+// default_date to the accepted beginning date.
+void ask_period(ProgramContext& ctx, bool first_request) {
+  AccessRequest& request = ctx.request;
+  for (;;) {
+    for (;;) {
+      const std::string shown = first_request ? ctx.default_date : request.begin_date;
+      request.begin_date = ask_date_text(ctx, "\n What is the beginning date? YYYYMMDDHH ", shown);
+      const long value = date_value(request.begin_date);
+      request.begin_value = to_int32(value);
+      if (date_in_range(ctx, value)) break;
+      ctx.out << "\n ERROR - beginning date out of range\n\n";
+      discover_years(ctx);
+    }
+    for (;;) {
+      const bool from_begin = first_request || request.end_value < request.begin_value;
+      const std::string shown = from_begin ? request.begin_date : request.end_date;
+      request.end_date = ask_date_text(ctx, " What is the ending date? YYMMDDHH ", shown);
+      const long value = date_value(request.end_date);
+      request.end_value = to_int32(value);
+      if (date_in_range(ctx, value)) break;
+      ctx.out << " ERROR - ending date out of range\n\n";
+      discover_years(ctx);
+    }
+    if (request.begin_value <= request.end_value) break;
+    ctx.out << " ERROR - beginning date is greater than ending date\n\n";
+  }
+  ctx.default_date = request.begin_date;
+}
+
+void ask_hours(ProgramContext& ctx) {
+  AccessRequest& request = ctx.request;
+  if (request.begin_value == request.end_value) {
+    request.hour_choice = 0;
+    return;
+  }
+  ask_menu(ctx,
+           "\n What GMT sounding hour(s) do you want?\n"
+           "      0  -  All times\n"
+           "      1  -  0z and 12z only\n"
+           "      2  -  0z only\n"
+           "      3  -  12z only\n"
+           " Your Choice? ",
+           "INPUT_HOUR", request.hour_choice, 3);
+}
+
+// Reads the station list file into the requested numbers, one element per piece of at most 33
+// characters; a piece without a number leaves its element as it was. Returns the number of
+// elements read, at most MAX_STATION_ROWS (a warning says when further numbers were left out).
+int16_t read_station_file(ProgramContext& ctx, std::istream& file) {
+  const bool wban = ctx.request.station_id_type == 1;
+  std::string piece;
+  int count = 0;
+  while (read_piece(file, piece, STATION_PIECE_BUFFER)) {
+    long number = 0;
+    const bool has_number = scan_long(piece, number);
+    if (count == MAX_STATION_ROWS) {
+      if (!has_number) continue;
+      ctx.out << " WARNING: only the first 2000 stations of the file are used\n";
+      break;
+    }
+    StationNumbers& element = ctx.selected.stations[count++];
+    if (has_number) (wban ? element.wban : element.wmo) = to_int32(number);
+  }
+  return static_cast<int16_t>(count);
+}
+
+// Asks for each requested station number in turn; an empty reply keeps the number shown.
+void ask_each_station_number(ProgramContext& ctx) {
+  const bool wban = ctx.request.station_id_type == 1;
+  std::string reply;
+  for (int i = 0; i < ctx.selected.station_count; ++i) {
+    StationNumbers& element = ctx.selected.stations[i];
+    int32_t& number = wban ? element.wban : element.wmo;
+    for (;;) {
+      const std::string question =
+          wban ? cformat(" WBAN station number? %5ld%s", static_cast<long>(number),
+                         number <= 9999 ? "\b\b\b\b" : "\b\b\b\b\b")
+               : cformat(" WMO station number? %5ld\b\b\b\b\b", static_cast<long>(number));
+      if (ask(ctx, question, reply, "STATION_NUMBER")) continue;
+      if (validate_station_number(ctx.out, reply) == 0) continue;
+      long value = 0;
+      if (scan_long(reply, value)) number = to_int32(value);
+      break;
+    }
+  }
+}
+
+// Access by station number: the kind of numbers, then either a list file or a count and the
+// typed numbers.
+void ask_station_numbers(ProgramContext& ctx) {
+  AccessRequest& request = ctx.request;
+  SelectedStations& selected = ctx.selected;
+  ask_menu(ctx,
+           "\n\t\t Station Number Access\n\n"
+           " What type of station numbers are you using? [WMO=0, WBAN=1] ",
+           "STATION_TYPE", request.station_id_type, 1);
+  std::string reply;
+  for (;;) {
+    if (ask_yes_no(ctx, " Do you have a file containing this list of stations? [Y/N] [N]\b\b",
+                   "STATION_FILE")) {
+      while (ask(ctx, "\n  Enter the full name of this file: ", reply, "STATFILE_NAME")) {
+      }
+      std::ifstream file(reply);
+      if (!file.is_open()) {
+        ctx.out << "\n  ERROR -  station file: " << reply << " does not exist \n";
+        continue;
+      }
+      selected.station_count = read_station_file(ctx, file);
+      ctx.out << cformat("\n STATUS:  %d stations read from file: ", selected.station_count)
+              << reply << "\n\n";
+      return;
+    }
+
+    int16_t& count = selected.station_count;
+    if (request.station_id_type == 0) count = 1;
+    if (count > MAX_TYPED_STATIONS || count < 1) count = 1;
+    const char* backspaces = count <= 9 ? "]\b\b" : count <= 99 ? "]\b\b\b" : "]\b\b\b\b";
+    if (ask(ctx,
+            cformat(" How many stations for the time period would you like? [1 - 100] [%d%s", count,
+                    backspaces),
+            reply, "NUMBER_STATIONS")) {
+      continue;
+    }
+    long value = 0;
+    if (scan_long(reply, value)) count = to_int16(value);
+    if (count < 1 || count > MAX_TYPED_STATIONS) {
+      ctx.out << RANGE_ERROR;
+      continue;
+    }
+    ask_each_station_number(ctx);
+    return;
+  }
+}
+
+// Asks for one bound of the box until the reply passes the lat/long validator; a non-empty
+// reply is read as a floating-point number (a reply without a number keeps the value).
+void ask_bound(ProgramContext& ctx, std::string_view question, float& bound) {
+  std::string reply;
+  for (;;) {
+    if (ask(ctx, question, reply, "GEOGRAPHIC_ACCESS")) continue;
+    if (validate_lat_long(ctx.out, reply) == 0) continue;
+    char* end = nullptr;
+    const float value = std::strtof(reply.c_str(), &end);
+    if (end != reply.c_str()) bound = value;
+    return;
+  }
+}
+
+// Access by geographic location: the latitude bounds, then the longitude bounds, each pair
+// asked again while its maximum lies below its minimum.
+void ask_box(ProgramContext& ctx) {
+  AccessRequest& request = ctx.request;
+  request.station_id_type = 1;
+  ctx.out << "\n\t\t Geographic Location Access \n\n"
+          << "  NOTE:  For soundings in the western hemisphere, use negative longitudes.\n\n"
+          << " Input the bounds of your lat/long box \n";
+  for (;;) {
+    ask_bound(ctx,
+              cformat("\t Enter the MINIMUM value latitude: [%4.2f]\b\b\b\b\b\b",
+                      static_cast<double>(request.lat_min)),
+              request.lat_min);
+    ask_bound(ctx,
+              cformat("\t Enter the MAXIMUM value latitude: [%4.2f]\b\b\b\b\b\b",
+                      static_cast<double>(request.lat_max)),
+              request.lat_max);
+    if (request.lat_max >= request.lat_min) break;
+    ctx.out << " ERROR: the MAX latitude is less than the MIN latitude\n";
+  }
+  for (;;) {
+    ask_bound(ctx,
+              cformat("\n\t Enter the MINIMUM value longitude: [%3.2f]\b\b\b\b\b\b\b",
+                      static_cast<double>(request.lon_min)),
+              request.lon_min);
+    ask_bound(ctx,
+              cformat("\t Enter the MAXIMUM value longitude: [%3.2f]\b\b\b\b\b\b\b",
+                      static_cast<double>(request.lon_max)),
+              request.lon_max);
+    if (request.lon_max >= request.lon_min) break;
+    ctx.out << " ERROR: the MAX longitude is less than the MIN longitude\n";
+  }
+}
+
+void set_box(AccessRequest& request, float lat_min, float lat_max, float lon_min, float lon_max) {
+  request.lat_min = lat_min;
+  request.lat_max = lat_max;
+  request.lon_min = lon_min;
+  request.lon_max = lon_max;
+}
+
+// The access type and its questions; leaves the requested numbers (access by number) or the
+// box in the request.
+void ask_stations(ProgramContext& ctx) {
+  AccessRequest& request = ctx.request;
+  ask_menu(ctx,
+           "\n How do you wish to access the data set?\n"
+           "      0  -  by station number\n"
+           "      1  -  by geographic location\n"
+           "      2  -  all North/Central American Data \n"
+           "      3  -  all Global Data\n"
+           "Your Choice? ",
+           "ACCESS_TYPE", request.access_type, 3);
+  switch (request.access_type) {
+    case 0:
+      ask_station_numbers(ctx);
+      break;
+    case 1:
+      ask_box(ctx);
+      break;
+    case 2:
+      request.station_id_type = 1;
+      ctx.out << "\n\t\t North/Central American Access\n\n";
+      set_box(request, 0.0f, 90.0f, -180.0f, -50.0f);
+      break;
+    default:
+      request.station_id_type = 1;
+      ctx.out << "\n\t\t World Database Access\n\n";
+      set_box(request, -90.0f, 90.0f, -180.0f, 180.0f);
+      break;
+  }
+}
+
+// Asks where the output files go: the reply's first word replaces the directory, which then
+// ends in the separator unless it is empty.
+void ask_output_directory(ProgramContext& ctx) {
+  std::string& directory = ctx.request.output_directory;
+  ctx.output_stream.use_none();
+  std::string reply;
+  while (ask(ctx,
+             "\n Where do you want to write the output files?\n"
+             "  Enter the disk and directory only: " +
+                 directory + std::string(directory.size(), '\b'),
+             reply, "OUTPUT_DIRECTORY")) {
+  }
+  const std::string_view word = first_word(reply);
+  if (!word.empty()) directory.assign(word);
+  if (!directory.empty() && directory.back() != '/') directory += '/';
+}
+
+// The output questions: format, data above 100 mb, levels, wind units, sort order, location and,
+// for output files, the directory and the file structure of the sort.
+void ask_output_choices(ProgramContext& ctx) {
+  AccessRequest& request = ctx.request;
+  const bool one_date = request.begin_value == request.end_value;
+  ask_menu(ctx,
+           " What type of output format do you want?\n"
+           "      0  -  KVT format\n"
+           "      1  -  FAA604 format <USED BY VANTA SOFTWARE>\n"
+           "Your Choice? ",
+           "OUTPUT_FORMAT", request.output_format, 1);
+
+  if (request.output_format == 0) {
+    ctx.out << "\nDo you wish to obtain data above 100mb pressure? [Y/N] "
+            << (request.above_100mb ? 'Y' : 'N') << '\b';
+    std::string reply;
+    read_reply(ctx, reply);
+    if (!reply.empty()) request.above_100mb = reply[0] == 'Y' || reply[0] == 'y';
+  }
+
+  ask_menu(ctx,
+           " What type of data levels do you want?\n"
+           "      0  -  all levels\n"
+           "      1  -  mandatory levels only\n"
+           "      2  -  mandatory and significant levels only\n"
+           "Your Choice? ",
+           "LEVEL_TYPE", request.level_type, 2);
+
+  if (request.output_format == 0) {
+    ask_menu(ctx,
+             " What type of wind speed units do you want?\n"
+             "      0  -  knots\n"
+             "      1  -  tenths of meters/second\n"
+             "Your Choice? ",
+             "WIND_UNITS", request.wind_units, 1);
+  }
+
+  if (one_date) {
+    request.sort_order = 1;
+  } else {
+    ask_menu(ctx,
+             "\n How do you want to organize the output data?\n"
+             "      0  -  Synoptic Sort (time series)\n"
+             "      1  -  Climatological Sort (station series)\n"
+             "    Note:  For large data requests, type help for performance information.\n\n"
+             "Your Choice? ",
+             "SORT_ORDER_TYPE", request.sort_order, 1);
+  }
+
+  ask_menu(ctx,
+           "\n Where do you want to direct the output?\n"
+           "      0  -  to the screen\n"
+           "      1  -  to output file(s)\n"
+           "Your Choice? ",
+           "OUTPUT_LOCATION", request.output_location, 1);
+  if (request.output_location == 0) {
+    ctx.output_stream.use_console();
+    return;
+  }
+
+  ask_output_directory(ctx);
+  if (request.sort_order == 0) {
+    ask_menu(ctx,
+             "\n\t\tTime Series Sort \n\n"
+             " How do you want structure your output file(s)?\n"
+             "      0  -  all data in one file      <YYYYMMDDHH.txt>\n"
+             "      1  -  one file per year         <YYYYMMDDHH.txt>\n"
+             "      2  -  one file per month        <YYYYMMDDHH.txt>\n"
+             "      3  -  one file per day          <YYYYMMDDHH.txt>\n"
+             "      4  -  one files per time        <YYYYMMDDHH.txt>\n"
+             "      5  -  one file per sounding     <YYYYMMDDHH.txt>\n"
+             "Your Choice? ",
+             "TIME_OUTFILE", request.time_file_structure, 5);
+  } else if (ctx.selected.station_count == 1 && one_date) {
+    request.station_file_structure = 2;
+  } else {
+    ask_menu(ctx,
+             "\n\t\tStation Series Sort \n\n"
+             " How do you want structure your output file(s)?\n"
+             "      0  -  all data in one file      <YYMMDDHH.txt>\n"
+             "      1  -  one station per file      <WMO_INI_YYYYMMDDHH.txt>\n"
+             "      2  -  one sounding per file     <WMO_INI_YYYYMMDDHH.txt>\n"
+             "Your Choice? ",
+             "STATION_OUTFILE", request.station_file_structure, 2);
+  }
+}
+
+// Runs the driver of the sort order; returns its result.
+int32_t run_extraction(ProgramContext& ctx) {
+  AccessRequest& r = ctx.request;
+  if (r.sort_order == 0) {
+    return extract_time_series(ctx, r.begin_date, r.end_date, r.hour_choice, r.level_type,
+                               r.wind_units, r.output_format, r.time_file_structure,
+                               r.output_location, r.output_directory);
+  }
+  return extract_station_series(ctx, r.begin_date, r.end_date, r.hour_choice, r.level_type,
+                                r.wind_units, r.output_format, r.station_file_structure,
+                                r.output_location, r.output_directory);
+}
+
+}  // namespace
+
+int32_t run_request_dialogue(ProgramContext& ctx) {
+  AccessRequest& request = ctx.request;
+  bool first_request = true;
+  int32_t result = 0;
+  bool another = false;
+  do {
+    ask_period(ctx, first_request);
+    ask_hours(ctx);
+    ask_stations(ctx);
+    select_stations(ctx, request.lat_min, request.lat_max, request.lon_min, request.lon_max,
+                    request.access_type, request.begin_value / 100, request.end_value / 100);
+    do {
+      ask_output_choices(ctx);
+      result = run_extraction(ctx);
+    } while (result > 0 &&
+             ask_yes_no(ctx, "\n Do you wish to continue accessing this data? [Y/N] [N]\b\b",
+                        "REPEAT_ACCESS"));
+    another =
+        ask_yes_no(ctx, " Would you like to request more data? [Y/N] [N]\b\b", "ANOTHER_REQUEST");
+    first_request = false;
+  } while (another);
+  return result;
 }
 
 }  // namespace wxfetch
