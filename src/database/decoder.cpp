@@ -1,12 +1,231 @@
 #include "database/decoder.h"
 
+#include <cstddef>
+
+#include "output/faa604_writer.h"
+#include "output/kvt_writer.h"
 #include "program.h"
 
 namespace wxfetch {
 
-// Placeholder until records are decoded.
-bool decode_sounding(ProgramContext&, int16_t, int16_t, int16_t, int16_t) {
+namespace {
+
+// Record layout, in bytes from the start of the record. The fixed header ends with the hour
+// (byte 23); an optional block may follow it; then come a gap, the 16-bit level count, another
+// gap, the 64-bit data header and the levels, 83 bits each without padding.
+constexpr size_t FLAG_OFFSET = 15;
+constexpr size_t DATE_GAP = 4;  // between the flag and the year
+constexpr size_t FIXED_HEADER_BYTES = 24;
+constexpr size_t OPTIONAL_COUNT_GAP = 6;  // from the end of the fixed header to the block's count
+constexpr size_t OPTIONAL_ENTRY_BYTES = 5;
+constexpr size_t LEVEL_COUNT_GAP = 11;
+constexpr size_t DATA_HEADER_GAP = 7;
+constexpr size_t DATA_HEADER_BYTES = 8;
+constexpr size_t LEVEL_BITS = 83;
+
+// Geopotential (10 m^2/s^2 units, stored plus 400) to metres: divide by 0.98.
+constexpr double HEIGHT_FACTOR = 1.0204081632653061;
+constexpr uint32_t HEIGHT_BIAS = 400;
+// Tenths of kelvin to tenths of degrees Celsius.
+constexpr int32_t KELVIN_TENTHS = 2731;
+
+// The stored 4-bit sonde type codes 0 to 14 as the writers print them (15 means none).
+constexpr int32_t SONDE_TYPES[15] = {0, 45, 46, 49, 51, 37, 52, 61, 63, 9, 10, 11, 12, 13, 14};
+
+// The level kind of a stored level flag; flags outside the six known ones give NO_KIND.
+int32_t level_kind(uint32_t flag) {
+  switch (flag) {
+    case 1:
+      return SURFACE;
+    case 2:
+      return MANDATORY;
+    case 4:
+      return TROPOPAUSE;
+    case 8:
+      return MAX_WIND;
+    case 16:
+      return SIGNIFICANT;
+    case 32:
+      return WIND;
+    default:
+      return NO_KIND;
+  }
+}
+
+bool is_mandatory_pressure(int32_t pressure) {
+  for (const int32_t standard : MANDATORY_PRESSURES) {
+    if (pressure == standard) return true;
+  }
   return false;
+}
+
+int count_missing(const SoundingLevel& level) {
+  return (level.pressure == MISSING_VALUE) + (level.height == MISSING_VALUE) +
+         (level.temperature == MISSING_VALUE) + (level.dew_point == MISSING_VALUE) +
+         (level.wind_direction == MISSING_VALUE) + (level.wind_speed == MISSING_VALUE);
+}
+
+// Reads the fields of one record at the codec's cursor, keeping the bit offset between them.
+class FieldReader {
+ public:
+  explicit FieldReader(BitFieldCodec& codec) : codec_(codec) {}
+
+  uint32_t raw(int width) { return codec_.read_bits(width, offset_); }
+
+  // A field, or MISSING_VALUE when all its bits are set.
+  int32_t value(int width) {
+    const uint32_t field = raw(width);
+    return field == codec_.all_ones[width] ? MISSING_VALUE : static_cast<int32_t>(field);
+  }
+
+  // Height in metres, rounded half up and truncated toward zero.
+  int32_t height() {
+    const uint32_t field = raw(17);
+    if (field == codec_.all_ones[17]) return MISSING_VALUE;
+    const double metres =
+        (static_cast<double>(field) - static_cast<double>(HEIGHT_BIAS)) * HEIGHT_FACTOR + 0.5;
+    return static_cast<int32_t>(metres);
+  }
+
+  // Temperature or dew point in tenths of degrees Celsius.
+  int32_t temperature() {
+    const int32_t kelvin = value(12);
+    return kelvin == MISSING_VALUE ? MISSING_VALUE : kelvin - KELVIN_TENTHS;
+  }
+
+  void read_level(SoundingLevel& level) {
+    level.pressure = value(14);
+    level.kind = level_kind(raw(7));
+    // A level flagged mandatory away from the standard pressures is a significant level.
+    if (level.kind == MANDATORY && !is_mandatory_pressure(level.pressure)) {
+      level.kind = SIGNIFICANT;
+    }
+    level.height = height();
+    level.temperature = temperature();
+    level.dew_point = temperature();
+    level.wind_direction = value(9);
+    level.wind_speed = value(12);
+  }
+
+ private:
+  BitFieldCodec& codec_;
+  int offset_ = 7;
+};
+
+}  // namespace
+
+bool decode_sounding(ProgramContext& ctx, int16_t level_type, int16_t wind_units,
+                     int16_t output_format, int16_t station_row) {
+  BitFieldCodec& codec = ctx.codec;
+  FieldReader fields(codec);
+
+  // Every length is checked before the cursor moves, so that nothing outside
+  // [field_cursor, field_limit) is read or even pointed at.
+  if (!codec.has_bytes(FIXED_HEADER_BYTES)) return false;
+  codec.skip(FLAG_OFFSET);
+  const uint32_t flag = fields.raw(8);
+  codec.skip(DATE_GAP);
+  const uint32_t year = fields.raw(8);
+  const uint32_t month = fields.raw(8);
+  const uint32_t day = fields.raw(8);
+  const uint32_t hour = fields.raw(8);
+
+  if (flag == 1) {
+    if (!codec.has_bytes(OPTIONAL_COUNT_GAP + 2)) return false;
+    codec.skip(OPTIONAL_COUNT_GAP);
+    const size_t entries = fields.raw(16);
+    const size_t block = entries * OPTIONAL_ENTRY_BYTES + (entries & 1);
+    if (!codec.has_bytes(block)) return false;
+    codec.skip(block);
+  }
+
+  if (!codec.has_bytes(LEVEL_COUNT_GAP + 2)) return false;
+  codec.skip(LEVEL_COUNT_GAP);
+  const int32_t level_count = static_cast<int16_t>(fields.raw(16));
+  if (level_count < 0 || level_count > MAX_LEVELS) return false;
+  const size_t level_bytes = (static_cast<size_t>(level_count) * LEVEL_BITS + 7) / 8;
+  if (!codec.has_bytes(DATA_HEADER_GAP + DATA_HEADER_BYTES + level_bytes)) return false;
+  codec.skip(DATA_HEADER_GAP);
+
+  // The record fits: from here on the sounding is overwritten.
+  Sounding& sounding = ctx.sounding;
+  sounding.year = static_cast<int16_t>(year + 1900);
+  sounding.month = static_cast<int16_t>(month);
+  sounding.day = static_cast<int16_t>(day);
+  sounding.hour = static_cast<int16_t>(hour);
+
+  sounding.release_time = fields.value(12);
+  const int32_t sonde_type = fields.value(4);
+  sounding.sonde_type = sonde_type == MISSING_VALUE ? MISSING_VALUE : SONDE_TYPES[sonde_type];
+  sounding.indicator_a = fields.value(3);
+  const int32_t reference_1 = fields.value(8);
+  const int32_t reference_2 = fields.value(8);
+  sounding.indicator_b = fields.value(4);
+  const int32_t reference_3 = fields.value(8);
+  fields.raw(17);
+
+  // One pass decodes each level into its stored slot and, one level behind, runs the clean-up
+  // scan, which compacts the kept levels towards the front. The scan compares the level at
+  // `pending` (L) with the one after it (N); a removal keeps one of the pair, drops the other
+  // and goes on with the level after N, so the kept one is never compared again. Writes go to
+  // slot `kept` <= `pending`, which the scan has already read.
+  int32_t pressure_1 = MISSING_VALUE;
+  int32_t pressure_2 = MISSING_VALUE;
+  int32_t pressure_3 = MISSING_VALUE;
+  int32_t kept = 0;
+  int32_t pending = 0;
+  int32_t last_at_100mb = -1;  // kept position of the last level at 100 mb or more
+  bool surface_seen = false;
+  auto keep = [&](int32_t index) {
+    const SoundingLevel& level = sounding.levels[index];
+    // A missing pressure (99999) counts as 100 mb or more.
+    if (level.pressure >= 1000) last_at_100mb = kept;
+    sounding.levels[kept++] = level;
+  };
+
+  for (int32_t index = 0; index < level_count; ++index) {
+    SoundingLevel& level = sounding.levels[index];
+    fields.read_level(level);
+    // References name levels as stored, counted from 1; 0 or a number beyond the count names
+    // none and leaves its pressure missing.
+    if (index + 1 == reference_1) pressure_1 = level.pressure;
+    if (index + 1 == reference_2) pressure_2 = level.pressure;
+    if (index + 1 == reference_3) pressure_3 = level.pressure;
+
+    if (index != pending + 1) continue;
+    const SoundingLevel& current = sounding.levels[pending];
+    const bool duplicate =
+        current.kind == MANDATORY && level.kind == MANDATORY && current.pressure == level.pressure;
+    const bool extra_surface = current.kind == SURFACE && surface_seen;
+    int32_t survivor = pending;
+    if (duplicate || extra_surface) {
+      // An extra surface always goes; of two duplicates the one with more missing values goes,
+      // and on a tie the first (lower) one stays.
+      if (extra_surface || count_missing(current) > count_missing(level)) survivor = index;
+      pending = index + 1;
+    } else {
+      pending = index;
+    }
+    if (sounding.levels[survivor].kind == SURFACE) surface_seen = true;
+    keep(survivor);
+  }
+  // The last level is never examined as L: it stays whatever its kind.
+  if (pending == level_count - 1) keep(pending);
+
+  sounding.reference_pressure_1 = pressure_1;
+  sounding.reference_pressure_2 = pressure_2;
+  sounding.reference_pressure_3 = pressure_3;
+  // The coded format ends at 100 mb.
+  sounding.level_count = output_format == 1 ? last_at_100mb + 1 : kept;
+
+  if (sounding.level_count > 4) {
+    if (output_format == 0) {
+      write_kvt_sounding(ctx, wind_units, level_type, station_row);
+    } else if (output_format == 1) {
+      write_faa604_sounding(ctx, level_type, station_row);
+    }
+  }
+  return true;
 }
 
 }  // namespace wxfetch

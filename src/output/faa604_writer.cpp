@@ -311,7 +311,8 @@ void write_wind_part(ProgramContext& ctx, const Faa604Levels& levels, const Stat
 
     for (int32_t first = 0; first < count; first += 3) {
       const int32_t last = first + 3 < count ? first + 3 : count;
-      std::string heights = "9" + std::to_string(base / BAND_DEPTH_FEET);
+      std::string heights(1, '9');
+      heights += std::to_string(base / BAND_DEPTH_FEET);
       for (int32_t k = first; k < first + 3; ++k) {
         if (k >= last) {
           heights += "/";

@@ -1,10 +1,198 @@
 #include "output/kvt_writer.h"
 
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "output/number_format.h"
 #include "program.h"
 
 namespace wxfetch {
 
-// Placeholder until the KVT writer is built.
-void write_kvt_sounding(ProgramContext&, int16_t, int16_t, int16_t) {}
+namespace {
+
+// The 100-mb variant marks absent values with this instead of MISSING_VALUE.
+constexpr int32_t ABSENT_100MB = 32767;
+
+// Index 0 stands for a month outside 1 to 12, which only a damaged record can hold.
+constexpr const char* MONTH_NAMES[13] = {" ???", " JAN", " FEB", " MAR", " APR", " MAY", " JUN",
+                                         " JUL", " AUG", " SEP", " OCT", " NOV", " DEC"};
+
+int32_t mark_absent(int32_t value) {
+  return value == MISSING_VALUE ? ABSENT_100MB : value;
+}
+
+// Pressure in tenths of mb to whole mb, halves rounded up (the 100-mb variant's levels).
+int32_t whole_mb_rounded(int32_t pressure) {
+  if (pressure == MISSING_VALUE) return ABSENT_100MB;
+  return static_cast<int32_t>((static_cast<int64_t>(pressure) + 5) / 10);
+}
+
+// Pressure in tenths of mb to whole mb, truncated, raised to `floor` (the 100-mb variant's
+// reference pressures).
+int32_t whole_mb_truncated(int32_t pressure, int32_t floor) {
+  if (pressure == MISSING_VALUE) return ABSENT_100MB;
+  const int32_t mb = pressure / 10;
+  return mb < floor ? floor : mb;
+}
+
+// Surface and mandatory levels always; significant levels unless only mandatory levels are
+// wanted; wind, tropopause and maximum-wind levels only when all levels are wanted.
+bool is_selected(int32_t kind, int16_t level_type) {
+  switch (kind) {
+    case SURFACE:
+    case MANDATORY:
+      return true;
+    case SIGNIFICANT:
+      return level_type != 1;
+    case WIND:
+    case TROPOPAUSE:
+    case MAX_WIND:
+      return level_type == 0;
+    default:
+      return false;
+  }
+}
+
+// Writes one printf-formatted header line to the output stream.
+__attribute__((format(printf, 2, 3))) void write_formatted(OutputStream& stream, const char* format,
+                                                           ...) {
+  char line[256];
+  va_list args;
+  va_start(args, format);
+  const int length = std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  if (length < 0) return;
+  if (static_cast<size_t>(length) < sizeof line) {
+    stream.write(std::string_view(line, static_cast<size_t>(length)));
+    return;
+  }
+  // Only absurd station coordinates make a line this long.
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  va_start(args, format);
+  std::vsnprintf(text.data(), text.size(), format, args);
+  va_end(args);
+  text.resize(static_cast<size_t>(length));
+  stream.write(text);
+}
+
+// Writes one level line, as "%7ld %6ld %6ld %6ld %6ld %6ld %6ld\n" would.
+void write_level_line(OutputStream& stream, const SoundingLevel& level) {
+  char line[8 * MAX_INTEGER_TEXT];
+  char* end = put_right_aligned(line, level.kind, 7);
+  const int32_t values[6] = {level.pressure,  level.height,         level.temperature,
+                             level.dew_point, level.wind_direction, level.wind_speed};
+  for (const int32_t value : values) {
+    *end++ = ' ';
+    end = put_right_aligned(end, value, 6);
+  }
+  *end++ = '\n';
+  stream.write(std::string_view(line, static_cast<size_t>(end - line)));
+}
+
+}  // namespace
+
+void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_type,
+                        int16_t station_row) {
+  const Sounding& sounding = ctx.sounding;
+  const bool full_variant = ctx.request.above_100mb;
+  const char* const units_tag = wind_units == 0 ? "kt" : "ms";
+
+  int32_t level_count = sounding.level_count;
+  if (level_count < 0) level_count = 0;
+  if (level_count > MAX_LEVELS) level_count = MAX_LEVELS;
+
+  // The 100-mb variant ends the list before the first level under 100 mb (in whole mb, halves
+  // rounded up); a level without pressure does not end it.
+  if (!full_variant) {
+    for (int32_t i = 0; i < level_count; ++i) {
+      if (whole_mb_rounded(sounding.levels[i].pressure) < 100) {
+        level_count = i;
+        break;
+      }
+    }
+  }
+
+  int16_t selected[MAX_LEVELS];
+  int32_t selected_count = 0;
+  for (int32_t i = 0; i < level_count; ++i) {
+    if (is_selected(sounding.levels[i].kind, level_type)) {
+      selected[selected_count++] = static_cast<int16_t>(i);
+    }
+  }
+  if (selected_count == 0) return;
+
+  // Working copy of the header; the sounding itself stays as decoded.
+  SoundingHeader header = sounding;
+  if (!full_variant) {
+    header.reference_pressure_1 = whole_mb_truncated(header.reference_pressure_1, 100);
+    header.reference_pressure_2 = whole_mb_truncated(header.reference_pressure_2, INT32_MIN);
+    header.reference_pressure_3 = whole_mb_truncated(header.reference_pressure_3, 100);
+    header.indicator_b = mark_absent(header.indicator_b);
+    header.indicator_a = mark_absent(header.indicator_a);
+    header.sonde_type = mark_absent(header.sonde_type);
+    header.release_time = mark_absent(header.release_time);
+  }
+
+  const StationEntry& station = ctx.catalogue.entries[station_row];
+  const long wban = station.wban > INTERNATIONAL_WBAN_OFFSET ? 99999 : station.wban;
+  const double latitude = station.lat_hemisphere == 'S' ? -station.latitude : station.latitude;
+  const double longitude = station.lon_hemisphere == 'W' ? -station.longitude : station.longitude;
+  const char* const month_name =
+      header.month >= 1 && header.month <= 12 ? MONTH_NAMES[header.month] : MONTH_NAMES[0];
+
+  OutputStream& stream = ctx.output_stream;
+  write_formatted(stream, "%7d %6d %6d %8s %7d\n", 254, header.hour, header.day, month_name,
+                  header.year);
+  screen_pause(ctx);
+  // Both forms keep the longitude six characters wide: 100.00 and more need no sign column.
+  if (longitude >= 100.0) {
+    write_formatted(stream, "%7d %6ld %6ld %6.2f%c%5.2f%c %5d %6ld\n", 1, wban,
+                    static_cast<long>(station.wmo), latitude, station.lat_hemisphere, longitude,
+                    station.lon_hemisphere, station.elevation,
+                    static_cast<long>(header.release_time));
+  } else {
+    write_formatted(stream, "%7d %6ld %6ld %6.2f%c% 6.2f%c %5d %6ld\n", 1, wban,
+                    static_cast<long>(station.wmo), latitude, station.lat_hemisphere, longitude,
+                    station.lon_hemisphere, station.elevation,
+                    static_cast<long>(header.release_time));
+  }
+  screen_pause(ctx);
+  // The fifth column counts the lines of the block; this line itself is not paged.
+  write_formatted(stream, "%7d %6ld %6ld %6ld %6ld %6ld %6ld\n", 2,
+                  static_cast<long>(header.reference_pressure_1),
+                  static_cast<long>(header.reference_pressure_3),
+                  static_cast<long>(header.reference_pressure_2),
+                  static_cast<long>(selected_count + 4), static_cast<long>(header.indicator_b),
+                  static_cast<long>(header.indicator_a));
+  // Soundings before 1991 carry no sonde type; the units tag stays in the same columns.
+  if (header.year >= 1991) {
+    write_formatted(stream, "%7d %13s %20ld %6s\n", 3, station.initials,
+                    static_cast<long>(header.sonde_type), units_tag);
+  } else {
+    write_formatted(stream, "%7d %13s %27s\n", 3, station.initials, units_tag);
+  }
+  screen_pause(ctx);
+
+  for (int32_t s = 0; s < selected_count; ++s) {
+    SoundingLevel level = sounding.levels[selected[s]];
+    if (!full_variant) {
+      level.pressure = whole_mb_rounded(level.pressure);
+      level.height = mark_absent(level.height);
+      level.temperature = mark_absent(level.temperature);
+      level.dew_point = mark_absent(level.dew_point);
+      level.wind_direction = mark_absent(level.wind_direction);
+      level.wind_speed = mark_absent(level.wind_speed);
+    }
+    if (wind_units == 0 && level.wind_speed != MISSING_VALUE && level.wind_speed != ABSENT_100MB) {
+      level.wind_speed = static_cast<int32_t>(level.wind_speed * KNOTS_FACTOR + 0.5);
+    }
+    write_level_line(stream, level);
+    screen_pause(ctx);
+    check_write_error(ctx);
+  }
+}
 
 }  // namespace wxfetch

@@ -18,8 +18,9 @@ void start_paging(ProgramContext& ctx, int16_t output_location) {
 }
 
 void screen_pause(ProgramContext& ctx) {
-  if (!ctx.paging.paging_on) return;
-  // The count starts at 1 and only rises, so a page length of 0 or less never pauses.
+  // A page length of 0 or less never pauses (a count that starts at 1 never reaches it); the
+  // count is not kept then, so that it cannot overflow on a very long run.
+  if (!ctx.paging.paging_on || ctx.page_length <= 0) return;
   if (++ctx.paging.lines_since_pause != ctx.page_length) return;
   ctx.out << " Enter <return> to scroll, 'a' to abort, 'c' to continue:  ";
   std::string reply;
