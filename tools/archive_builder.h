@@ -2,10 +2,16 @@
 // header, month-by-day directory, records back to back in hour order with 83-bit levels) from
 // plain descriptions of soundings. It is the source of the sample archive and of every test
 // archive.
+//
+// Every field is written most significant bit first by a bit writer; a value that its field
+// cannot hold throws std::invalid_argument, so that a test never builds a record that decodes to
+// something else than it asked for.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -23,7 +29,7 @@ struct PackLevel {
   int32_t temperature = ABSENT;  // tenths of degrees C
   int32_t dew_point = ABSENT;    // tenths of degrees C
   int32_t wind_direction = ABSENT;
-  int32_t wind_speed = ABSENT;   // tenths of m/s
+  int32_t wind_speed = ABSENT;  // tenths of m/s
 };
 
 // One sounding as the decoder gives it back.
@@ -38,7 +44,8 @@ struct PackSounding {
   int32_t indicator_a = ABSENT;   // 0 to 6
   int32_t indicator_b = ABSENT;   // 0 to 14
   // 1-based indices of the levels whose pressures become the reference pressures; 0 or ABSENT
-  // for none.
+  // for none. ABSENT is stored as the missing pattern (255); 0 and indices beyond the levels
+  // (up to 254) are stored as given, so that damaged references can be built too.
   int32_t level_reference_1 = ABSENT;
   int32_t level_reference_2 = ABSENT;
   int32_t level_reference_3 = ABSENT;
@@ -51,12 +58,60 @@ struct PackSounding {
 std::vector<uint8_t> build_record(const PackSounding& sounding);
 
 // Returns a whole station-year file holding `soundings` (all of one station and year; they are
-// stored in order of date and hour).
+// stored in order of date and hour). Throws std::invalid_argument when they are not of one
+// station and year, a date lies outside 1..12 / 1..31, or a day holds more than 255 soundings.
 std::vector<uint8_t> build_station_year_file(const std::vector<PackSounding>& soundings);
 
 // Writes the files of `soundings` (any stations and years) under `database_directory`, each at
-// database_file_name(database_directory, year, wban), creating the year folders.
+// database_file_name(database_directory, year, wban), creating the year folders. Throws
+// std::runtime_error when a file cannot be written.
 void write_archive(const std::filesystem::path& database_directory,
                    const std::vector<PackSounding>& soundings);
+
+// Reads soundings from the plain-text description that the wxpack program takes (described in
+// tools/wxpack.cpp): SOUNDING lines, each followed by its LEVEL lines; blank lines and lines
+// beginning with '#' are skipped. Throws std::invalid_argument naming the line of the first
+// fault; values are range-checked later, by build_record.
+std::vector<PackSounding> read_pack_text(std::istream& text);
+
+// Implementation details follow; tests use them to build damaged records by hand.
+
+// Size of the file header and of the month directory's fixed part.
+constexpr size_t FILE_HEADER_BYTES = 34;
+constexpr int DIRECTORY_MONTHS = 12;
+constexpr int DIRECTORY_DAYS = 31;
+
+// Appends unsigned fields of 1 to 32 bits, most significant bit first, without regard to byte
+// boundaries. The last byte is padded with zero bits.
+class BitWriter {
+ public:
+  // Appends the low `width` bits of `value`. Throws std::invalid_argument when `value` does
+  // not fit in `width` bits or the width lies outside 1..32.
+  void put(uint64_t value, int width);
+  // Appends whole bytes. REQUIRES: the writer stands at a byte boundary.
+  void put_bytes(const std::vector<uint8_t>& bytes);
+  // Pads with zero bits up to the next byte boundary.
+  void align();
+  size_t bit_count() const { return bit_count_; }
+  const std::vector<uint8_t>& bytes() const { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t bit_count_ = 0;
+};
+
+// The raw 17-bit height field that the decoder turns back into `metres`
+// (trunc((raw - 400) * 1.0204081632653061 + 0.5)). Throws std::invalid_argument when no raw
+// value gives these metres (about one metre value in fifty falls between two raw values) or
+// the raw value does not fit.
+uint32_t height_raw(int32_t metres);
+// The decoder's metres for a raw height field.
+int32_t height_metres(uint32_t raw);
+// The storable height nearest to `metres` (itself when it is storable; else one metre more).
+int32_t storable_height(int32_t metres);
+
+// The 4-bit sonde type field for a decoded sonde type (15 for ABSENT). Throws
+// std::invalid_argument for a code the field cannot give back.
+uint32_t sonde_type_raw(int32_t sonde_type);
 
 }  // namespace wxfetch::pack
