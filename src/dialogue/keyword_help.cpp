@@ -91,12 +91,18 @@ void read_reply(ProgramContext& ctx, std::string& reply) {
     reply.pop_back();
     if (!reply.empty() && reply.back() == '\r') reply.pop_back();
   } else if (reply.size() == REPLY_BUFFER - 1) {
-    // A full buffer loses its last character just as a line loses its line end.
+    // A full buffer loses its last character just as a line loses its line end. When that
+    // character is the carriage return of a CR-LF end, its line feed goes with it, so that the
+    // line gives one reply as it does with a plain LF end.
+    if (reply.back() == '\r' && ctx.in.peek() == '\n') ctx.in.get();
     reply.pop_back();
   }
 }
 
-void print_usage_text(std::ostream& out) {
+namespace {
+
+// The usage text; with `page_length_line` it also names the optional third argument.
+void write_usage_text(std::ostream& out, bool page_length_line) {
   out << std::string(80, '-') << "\n"
       << "  In order to access the tefa database, two command line input parameters\n"
       << "  are required:\n"
@@ -104,9 +110,19 @@ void print_usage_text(std::ostream& out) {
       << "\tparameter #2:\tlocation (directory) of the support files:\n"
       << "\t                  -- tefahelp.txt\n"
       << "\t                  -- stat2000.txt\n"
-      << "\t                  -- international_sites.txt\n"
-      << "\n  NOTE: default paths are the current directory\n\n"
-      << std::string(79, '-') << "\n";
+      << "\t                  -- international_sites.txt\n";
+  if (page_length_line) out << "\tparameter #3:\tlines per screen page (optional, default 20)\n";
+  out << "\n  NOTE: default paths are the current directory\n\n" << std::string(79, '-') << "\n";
+}
+
+}  // namespace
+
+void print_usage_text(std::ostream& out) {
+  write_usage_text(out, false);
+}
+
+void print_command_line_help(std::ostream& out) {
+  write_usage_text(out, true);
 }
 
 int16_t KeywordHelp(ProgramContext& ctx, std::string& reply, std::string_view topic) {

@@ -35,4 +35,8 @@ int16_t KeywordHelp(ProgramContext& ctx, std::string& reply, std::string_view to
 // Prints the usage text (how to start the program), which needs no help file.
 void print_usage_text(std::ostream& out);
 
+// Prints the usage text of `wxfetch --help`: the same text with a line on the optional third
+// argument, the page length.
+void print_command_line_help(std::ostream& out);
+
 }  // namespace wxfetch

@@ -1,5 +1,6 @@
 #include "dialogue/startup.h"
 
+#include <cstdint>
 #include <fstream>
 #include <ostream>
 
@@ -106,8 +107,12 @@ void read_command_line(ProgramContext& ctx, const std::vector<std::string>& args
     ctx.database_directory = args[0];
     ctx.support_directory = args.size() >= 2 ? args[1] : std::string();
     if (args.size() == 3) {
+      // Used as it comes, only held within the range of the page length.
       long value = 0;
-      ctx.page_length = scan_long(args[2], value) ? static_cast<int32_t>(value) : 0;
+      if (!scan_long(args[2], value)) value = 0;
+      if (value > INT32_MAX) value = INT32_MAX;
+      if (value < INT32_MIN) value = INT32_MIN;
+      ctx.page_length = static_cast<int32_t>(value);
     }
   }
   append_separator(ctx.database_directory);
@@ -115,6 +120,18 @@ void read_command_line(ProgramContext& ctx, const std::vector<std::string>& args
 }
 
 int run_wxfetch(ProgramContext& ctx, const std::vector<std::string>& args) {
+  // "--help" or "--version" as the only argument answers before anything else is printed (the
+  // screen is not cleared) and ends with status 0. With other arguments beside them they are
+  // directory names like any other.
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version")) {
+    if (args[0] == "--help") {
+      print_command_line_help(ctx.out);
+    } else {
+      ctx.out << "wxfetch " << WXFETCH_VERSION << "\n";
+    }
+    ctx.out.flush();
+    return 0;
+  }
   int status;
   try {
     status = run_startup(ctx, args);
