@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -447,14 +449,60 @@ std::vector<int> hours_of_day(const Station& station, int year, int month, int d
   return hours;
 }
 
+// Benchmark archive: `count` generated stations over the first `months` months of 1999, with
+// soundings at 00 and 12 UTC every day, and their station history table.
+int write_benchmark_archive(int count, int months, const std::string& database_directory,
+                            const std::string& support_directory) {
+  std::ofstream table(support_directory + "/stat2000.txt");
+  table << count << "   INIT  WBAN   WMO    LAT   LONG W  ELEV    BEGIN      END NAME"
+        << "                      ST CY\n";
+  long levels = 0;
+  long soundings = 0;
+  for (int i = 0; i < count; ++i) {
+    Station station{10000 + i,
+                    20.0 + (i * 37 % 500) / 10.0,
+                    -(70.0 + (i * 53 % 550) / 10.0),
+                    10 * (i % 150),
+                    {51, 52},
+                    2};
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "B%02d  %5d %5d %6.2f %7.2f %5d 19900101 99991231 %-25s %s %s\n", i % 100,
+                  station.wban, 60000 + i, station.latitude, -station.longitude, station.elevation,
+                  ("BENCH STATION " + std::to_string(i)).c_str(), "CO", "US");
+    table << line;
+    const Weather weather(station);
+    std::vector<PackSounding> soundings_of_station;
+    for (int month = 1; month <= months; ++month) {
+      for (int day = 1; day <= days_in_month(LAST_YEAR, month); ++day) {
+        for (int hour : {0, 12}) {
+          soundings_of_station.push_back(
+              make_sounding(station, weather, LAST_YEAR, month, day, hour));
+          levels += static_cast<long>(soundings_of_station.back().levels.size());
+        }
+      }
+    }
+    soundings += static_cast<long>(soundings_of_station.size());
+    wxfetch::pack::write_archive(database_directory, soundings_of_station);
+  }
+  std::ofstream(support_directory + "/international_sites.txt") << "0\n";
+  std::cout << "wxsample: " << soundings << " soundings, " << levels << " levels of " << count
+            << " stations written under " << database_directory << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: wxsample DATABASE_DIRECTORY\n";
+  const bool bench = argc == 6 && std::string(argv[1]) == "--bench";
+  if (argc != 2 && !bench) {
+    std::cerr << "usage: wxsample DATABASE_DIRECTORY\n"
+                 "       wxsample --bench STATIONS MONTHS DATABASE_DIRECTORY SUPPORT_DIRECTORY\n";
     return 2;
   }
   try {
+    if (bench)
+      return write_benchmark_archive(std::stoi(argv[2]), std::stoi(argv[3]), argv[4], argv[5]);
     std::vector<PackSounding> soundings;
     for (const Station& station : STATIONS) {
       const Weather weather(station);

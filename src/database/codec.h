@@ -69,6 +69,30 @@ struct BitFieldCodec {
       step = &field_steps[7][step->next_width];
     }
   }
+
+  // Reads `count` consecutive fields of the given widths (together at most 56 bits) into
+  // `values`, exactly as that many read_bits calls would. When the eight bytes from the cursor
+  // lie inside the buffer, one big-endian load serves them all; otherwise each is read with
+  // read_bits.
+  // REQUIRES: as read_bits, for every field.
+  void read_fields(const uint8_t* widths, int count, uint32_t* values, int& offset) {
+    if (!has_bytes(8)) {
+      for (int i = 0; i < count; ++i) values[i] = read_bits(widths[i], offset);
+      return;
+    }
+    uint64_t word = 0;
+    for (int i = 0; i < 8; ++i) word = word << 8 | field_cursor[i];
+    const int consumed = 7 - offset;  // bits of the first byte already read
+    word <<= consumed;
+    int bits = consumed;
+    for (int i = 0; i < count; ++i) {
+      values[i] = static_cast<uint32_t>(word >> (64 - widths[i]));
+      word <<= widths[i];
+      bits += widths[i];
+    }
+    field_cursor += bits / 8;
+    offset = 7 - bits % 8;
+  }
 };
 
 // Fills the step table and all_ones. Called once at start-up, before any read.

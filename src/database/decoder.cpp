@@ -73,14 +73,14 @@ class FieldReader {
   uint32_t raw(int width) { return codec_.read_bits(width, offset_); }
 
   // A field, or MISSING_VALUE when all its bits are set.
-  int32_t value(int width) {
-    const uint32_t field = raw(width);
+  int32_t value(int width) { return missing_or(raw(width), width); }
+
+  int32_t missing_or(uint32_t field, int width) const {
     return field == codec_.all_ones[width] ? MISSING_VALUE : static_cast<int32_t>(field);
   }
 
   // Height in metres, rounded half up and truncated toward zero.
-  int32_t height() {
-    const uint32_t field = raw(17);
+  int32_t height(uint32_t field) const {
     if (field == codec_.all_ones[17]) return MISSING_VALUE;
     const double metres =
         (static_cast<double>(field) - static_cast<double>(HEIGHT_BIAS)) * HEIGHT_FACTOR + 0.5;
@@ -88,23 +88,29 @@ class FieldReader {
   }
 
   // Temperature or dew point in tenths of degrees Celsius.
-  int32_t temperature() {
-    const int32_t kelvin = value(12);
+  int32_t temperature(uint32_t field) const {
+    const int32_t kelvin = missing_or(field, 12);
     return kelvin == MISSING_VALUE ? MISSING_VALUE : kelvin - KELVIN_TENTHS;
   }
 
   void read_level(SoundingLevel& level) {
-    level.pressure = value(14);
-    level.kind = level_kind(raw(7));
+    // The seven fields of a level, read in two groups that each fit one wide load.
+    static constexpr uint8_t FIRST_WIDTHS[4] = {14, 7, 17, 12};
+    static constexpr uint8_t SECOND_WIDTHS[3] = {12, 9, 12};
+    uint32_t raw[7];
+    codec_.read_fields(FIRST_WIDTHS, 4, raw, offset_);
+    codec_.read_fields(SECOND_WIDTHS, 3, raw + 4, offset_);
+    level.pressure = missing_or(raw[0], 14);
+    level.kind = level_kind(raw[1]);
     // A level flagged mandatory away from the standard pressures is a significant level.
     if (level.kind == MANDATORY && !is_mandatory_pressure(level.pressure)) {
       level.kind = SIGNIFICANT;
     }
-    level.height = height();
-    level.temperature = temperature();
-    level.dew_point = temperature();
-    level.wind_direction = value(9);
-    level.wind_speed = value(12);
+    level.height = height(raw[2]);
+    level.temperature = temperature(raw[3]);
+    level.dew_point = temperature(raw[4]);
+    level.wind_direction = missing_or(raw[5], 9);
+    level.wind_speed = missing_or(raw[6], 12);
   }
 
  private:

@@ -1,5 +1,6 @@
 #include "database/extraction.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ostream>
@@ -28,29 +29,60 @@ DateHour parse_date_hour(const std::string& text) {
 
 bool RecordReader::load(std::FILE* stream, int64_t offset) {
   stream_ = stream;
+  if (in_window(offset)) {
+    view_ = static_cast<size_t>(offset - window_offset_);
+    return true;
+  }
+  return read_window(offset);
+}
+
+bool RecordReader::load_record(std::FILE* stream, int64_t offset) {
+  stream_ = stream;
+  if (in_window(offset)) {
+    view_ = static_cast<size_t>(offset - window_offset_);
+    if (at_end_ || (size() >= 7 && size() >= record_length(data()) + 24)) return true;
+  }
+  // A record that runs past the window starts a new window; only a record longer than the
+  // window itself makes the window grow.
+  if (!read_window(offset)) return false;
+  if (size() >= 7) ensure(record_length(data()) + 24);
+  return true;
+}
+
+bool RecordReader::read_window(int64_t offset) {
+  window_offset_ = -1;
   size_ = 0;
-  if (offset < 0 || std::fseek(stream, static_cast<long>(offset), SEEK_SET) != 0) {
+  view_ = 0;
+  at_end_ = false;
+  if (offset < 0 || std::fseek(stream_, static_cast<long>(offset), SEEK_SET) != 0) {
     if (errno == 0) errno = EINVAL;
     return false;
   }
-  ensure(READ_WINDOW);
-  if (size_ >= 7) {
-    const size_t length = size_t{buffer_[4]} << 16 | size_t{buffer_[5]} << 8 | buffer_[6];
-    ensure(length + 24);
-  }
+  window_offset_ = offset;
+  ensure(window_);
   return true;
 }
 
 bool RecordReader::ensure(size_t count) {
-  if (count <= size_) return true;
-  if (stream_ == nullptr) return false;
-  if (buffer_.size() < count) buffer_.resize(std::max(count, READ_WINDOW));
-  while (size_ < count) {
-    const size_t got = std::fread(buffer_.data() + size_, 1, count - size_, stream_);
-    if (got == 0) break;
+  if (count <= size()) return true;
+  if (stream_ == nullptr || window_offset_ < 0 || at_end_) return false;
+  const size_t wanted = view_ + count;
+  if (buffer_.size() < wanted) buffer_.resize(std::max(wanted, window_));
+  // The stream may have been used elsewhere since the window was read: read on from the end
+  // of the window.
+  if (std::fseek(stream_, static_cast<long>(window_offset_ + static_cast<int64_t>(size_)),
+                 SEEK_SET) != 0) {
+    return false;
+  }
+  while (size_ < wanted) {
+    const size_t got = std::fread(buffer_.data() + size_, 1, wanted - size_, stream_);
+    if (got == 0) {
+      at_end_ = true;
+      break;
+    }
     size_ += got;
   }
-  return size_ >= count;
+  return size() >= count;
 }
 
 void read_directory(ProgramContext& ctx, RecordReader& reader, int first_month, int last_month,

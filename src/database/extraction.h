@@ -49,25 +49,49 @@ inline bool hour_wanted(int16_t hour_choice, int hour) {
   }
 }
 
-// Reads byte ranges of one database file into a buffer that grows when a directory or record is
-// longer than the read window.
+// The total length of the record at `record` (24 bits at its byte 4).
+// REQUIRES: 7 readable bytes at `record`.
+inline size_t record_length(const uint8_t* record) {
+  return size_t{record[4]} << 16 | size_t{record[5]} << 8 | record[6];
+}
+
+// Reads byte ranges of one database file through a window of its bytes, so that the records
+// that follow each other in the file are read from the file once, not once per record. The
+// window grows when a directory or record is longer than it.
 class RecordReader {
  public:
-  // Reads from `offset` of `stream`: the read window, and more when the record there is longer,
-  // so that the record and the header of the record after it are in the buffer when the file
-  // holds them. Returns false when the stream cannot be positioned there.
+  explicit RecordReader(size_t window = READ_WINDOW) : window_(window) {}
+
+  // Makes the bytes from `offset` of `stream` the current view (at least the read window when
+  // the file holds them). Bytes already in the window are not read again. Returns false when
+  // the stream cannot be positioned there.
   bool load(std::FILE* stream, int64_t offset);
-  // Makes sure `count` bytes from the loaded offset are in the buffer; false when the file ends
+  // As load, for the record at `offset`: the view then holds the whole record and the header of
+  // the record after it, when the file holds them.
+  bool load_record(std::FILE* stream, int64_t offset);
+  // Makes sure `count` bytes from the view's start are in the view; false when the file ends
   // before them.
   bool ensure(size_t count);
+  // Forgets the window (for a reader that goes on with another file).
+  void forget() { window_offset_ = -1; }
 
-  const uint8_t* data() const { return buffer_.data(); }
-  size_t size() const { return size_; }
+  const uint8_t* data() const { return buffer_.data() + view_; }
+  size_t size() const { return size_ - view_; }
 
  private:
+  bool in_window(int64_t offset) const {
+    return window_offset_ >= 0 && offset >= window_offset_ &&
+           offset < window_offset_ + static_cast<int64_t>(size_);
+  }
+  bool read_window(int64_t offset);
+
+  size_t window_;
   std::FILE* stream_ = nullptr;
   std::vector<uint8_t> buffer_;
-  size_t size_ = 0;
+  int64_t window_offset_ = -1;  // file offset of buffer_[0]; -1 for none
+  size_t size_ = 0;             // bytes in the buffer
+  size_t view_ = 0;             // the view starts at buffer_[view_]
+  bool at_end_ = false;         // the file ends at the end of the buffer
 };
 
 // Reads the directory of months 1 .. last_month from the start of the file loaded in `reader`

@@ -10,6 +10,10 @@
 
 namespace wxfetch {
 
+namespace {
+constexpr size_t STATION_WINDOW = 1 << 20;
+}  // namespace
+
 int32_t extract_station_series(ProgramContext& ctx, const std::string& begin_date,
                                const std::string& end_date, int16_t hour_choice, int16_t level_type,
                                int16_t wind_units, int16_t output_format,
@@ -21,7 +25,8 @@ int32_t extract_station_series(ProgramContext& ctx, const std::string& begin_dat
   ctx.out << "\n";
   start_paging(ctx, output_location);
 
-  RecordReader reader;
+  // One file at a time: a large window reads most station-year files whole at once.
+  RecordReader reader(STATION_WINDOW);
   int32_t written = 0;
   bool first_file = true;
   bool any_file_opened = false;
@@ -64,6 +69,7 @@ int32_t extract_station_series(ProgramContext& ctx, const std::string& begin_dat
       any_file_opened = true;
       FileSlot& file = ctx.file_slots[0];
       const std::string path = file.path;
+      reader.forget();
       // The whole year's directory: month m goes to slot m - 1.
       if (reader.load(file.stream, 0)) {
         read_directory(ctx, reader, 1, 12, &ctx.file_slots[0]);
@@ -81,14 +87,14 @@ int32_t extract_station_series(ProgramContext& ctx, const std::string& begin_dat
         const int last_day = last_of_period ? end.day : 31;
         for (int day = first_day; day <= last_day; ++day) {
           for (int j = 0; j < days.day_count[day]; ++j) {
-            if (!reader.load(file.stream, days.day_offset[day])) {
+            if (!reader.load_record(file.stream, days.day_offset[day])) {
               report_failure(ctx, " Fseek failed! \n");
               break;  // the day's later records cannot be found without this one
             }
             if (reader.size() < 24) break;  // the file ends inside the record
             const uint8_t* record = reader.data();
             const int hour = record[23];
-            const int32_t length = record[4] << 16 | record[5] << 8 | record[6];
+            const int32_t length = static_cast<int32_t>(record_length(record));
             const int32_t date = year * 1000000 + month * 10000 + day * 100 + hour;
             const bool wanted = hour_wanted(hour_choice, hour) &&
                                 !(date / 100 == begin.value / 100 && hour < begin.hour) &&

@@ -1,6 +1,7 @@
 #include "database/time_series.h"
 
 #include <ostream>
+#include <vector>
 
 #include "database/archive_names.h"
 #include "database/extraction.h"
@@ -12,6 +13,10 @@
 namespace wxfetch {
 
 namespace {
+
+// Each slot reads its file through a window of this many bytes: tens of records a read, and
+// little memory however many stations a year has.
+constexpr size_t SLOT_WINDOW = 32768;
 
 // One synoptic run: the request's choices and the state that lives for the whole call.
 class TimeSeriesRun {
@@ -58,7 +63,8 @@ class TimeSeriesRun {
   const bool to_files_;
   std::string& output_directory_;
 
-  RecordReader reader_;
+  // One reader per slot: each file's records are read in file order through its own window.
+  std::vector<RecordReader> readers_;
   int year_ = 0;
   int slots_used_ = 0;    // n: stations with a file this year
   int files_opened_ = 0;  // k: files opened when the year began
@@ -104,6 +110,7 @@ bool TimeSeriesRun::open_year(int year) {
     ++slots_used_;
   }
   if (reserve != nullptr) std::fclose(reserve);
+  readers_.assign(static_cast<size_t>(slots_used_), RecordReader(SLOT_WINDOW));
   shared_slot_ = files_opened_ - 1;
   if (files_opened_ > 0) any_file_opened_ = true;
   return slots_used_ > 0;
@@ -135,11 +142,12 @@ void TimeSeriesRun::read_month(int month) {
     FileSlot& slot = ctx_.file_slots[i];
     slot.day_count.fill(0);
     if (!ensure_stream(i)) continue;
-    if (!reader_.load(slot.stream, 0)) {
+    RecordReader& reader = readers_[static_cast<size_t>(i)];
+    if (!reader.load(slot.stream, 0)) {
       report_failure(ctx_, " Fseek failed! \n");
       continue;
     }
-    read_directory(ctx_, reader_, month, month, &slot);
+    read_directory(ctx_, reader, month, month, &slot);
   }
 }
 
@@ -147,13 +155,14 @@ void TimeSeriesRun::visit_hour(int32_t date, int day, int hour) {
   for (int i = 0; i < slots_used_; ++i) {
     file_step(5);
     FileSlot& slot = ctx_.file_slots[i];
+    RecordReader& reader = readers_[static_cast<size_t>(i)];
     // Soundings of the day at earlier hours are read and passed over.
     while (slot.day_count[day] > 0 && slot.day_hour[day] <= hour) {
       if (!ensure_stream(i)) {
         slot.day_count[day] = 0;
         break;
       }
-      if (!reader_.load(slot.stream, slot.day_offset[day])) {
+      if (!reader.load_record(slot.stream, slot.day_offset[day])) {
         report_failure(ctx_, " Fseek failed! \n");
         slot.day_count[day] = 0;  // the day's later records cannot be found without this one
         break;
@@ -161,13 +170,13 @@ void TimeSeriesRun::visit_hour(int32_t date, int day, int hour) {
       if (slot.day_hour[day] == hour) deliver(i, date);
       if (--slot.day_count[day] > 0) {
         // The next record of the day follows this one; its hour is its own byte 23.
-        if (reader_.size() < 7) {
+        if (reader.size() < 7) {
           slot.day_count[day] = 0;
           break;
         }
-        const uint8_t* record = reader_.data();
-        const size_t length = size_t{record[4]} << 16 | size_t{record[5]} << 8 | record[6];
-        if (reader_.size() < length + 24) {
+        const uint8_t* record = reader.data();
+        const size_t length = record_length(record);
+        if (reader.size() < length + 24) {
           slot.day_count[day] = 0;
           break;
         }
@@ -202,7 +211,7 @@ void TimeSeriesRun::deliver(int slot, int32_t date) {
     new_file_ = false;
   }
   first_file_ = false;
-  decode_record(ctx_, reader_, file.path, date, level_type_, wind_units_, output_format_,
+  decode_record(ctx_, readers_[static_cast<size_t>(slot)], file.path, date, level_type_, wind_units_, output_format_,
                 station_row_);
   ++written_;
   status_line(date);

@@ -80,7 +80,7 @@ __attribute__((format(printf, 2, 3))) void write_formatted(OutputStream& stream,
 
 // Writes one level line, as "%7ld %6ld %6ld %6ld %6ld %6ld %6ld\n" would.
 void write_level_line(OutputStream& stream, const SoundingLevel& level) {
-  char line[8 * MAX_INTEGER_TEXT];
+  char* const line = stream.reserve(8 * MAX_INTEGER_TEXT);
   char* end = put_right_aligned(line, level.kind, 7);
   const int32_t values[6] = {level.pressure,  level.height,         level.temperature,
                              level.dew_point, level.wind_direction, level.wind_speed};
@@ -89,7 +89,7 @@ void write_level_line(OutputStream& stream, const SoundingLevel& level) {
     end = put_right_aligned(end, value, 6);
   }
   *end++ = '\n';
-  stream.write(std::string_view(line, static_cast<size_t>(end - line)));
+  stream.commit(end);
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ bool OutputStream::flush_buffer() {
   return !error_;
 }
 
+bool OutputStream::make_room(size_t size) {
+  return flush_buffer() && buffer_.size() - used_ >= size;
+}
+
 void OutputStream::write_slow(std::string_view text) {
   if (error_) return;
   while (!text.empty()) {

@@ -56,6 +56,25 @@ class OutputStream {
     }
   }
 
+  // Room for `size` bytes of text to be written in place; commit(end) then writes what was put
+  // there up to `end`. Nothing else may be written in between.
+  char* reserve(size_t size) {
+    if (kind_ == Kind::FILE && !error_ && (buffer_.size() - used_ >= size || make_room(size))) {
+      in_buffer_ = true;
+      return buffer_.data() + used_;
+    }
+    in_buffer_ = false;
+    if (scratch_.size() < size) scratch_.resize(size);
+    return scratch_.data();
+  }
+  void commit(const char* end) {
+    if (in_buffer_) {
+      used_ = static_cast<size_t>(end - buffer_.data());
+    } else if (kind_ == Kind::CONSOLE) {
+      write_console(std::string_view(scratch_.data(), static_cast<size_t>(end - scratch_.data())));
+    }
+  }
+
   // The error indicator: a write to the file failed.
   bool error() const { return error_; }
   int error_number() const { return error_number_; }
@@ -75,12 +94,16 @@ class OutputStream {
   void write_slow(std::string_view text);
   void write_console(std::string_view text);
   bool flush_buffer();
+  // Flushes the buffer so that `size` bytes fit; false when they cannot be put in it.
+  bool make_room(size_t size);
 
   Kind kind_ = Kind::NONE;
   std::ostream* console_ = nullptr;
   int fd_ = -1;
   std::vector<char> buffer_;
   size_t used_ = 0;
+  std::vector<char> scratch_;  // in-place text for the screen, or for a file after an error
+  bool in_buffer_ = false;
   bool error_ = false;
   int error_number_ = 0;
   std::set<std::string> written_names_;

@@ -117,7 +117,7 @@ TEST_F(CodecTest, AllOnesMarksAFieldWithNoValue) {
 }
 
 TEST_F(CodecTest, HasBytesStaysInsideThePlacedBuffer) {
-  const uint8_t bytes[4] = {};
+  static const uint8_t bytes[4] = {};
   codec.place(bytes, sizeof bytes);
   EXPECT_TRUE(codec.has_bytes(4));
   EXPECT_FALSE(codec.has_bytes(5));
@@ -127,6 +127,32 @@ TEST_F(CodecTest, HasBytesStaysInsideThePlacedBuffer) {
   codec.skip(1);  // at the end
   EXPECT_TRUE(codec.has_bytes(0));
   EXPECT_FALSE(codec.has_bytes(1));
+}
+
+TEST_F(CodecTest, WideReadsOfFieldGroupsEqualFieldByFieldReads) {
+  // The widths of a level's two field groups, at every starting offset, near the end of the
+  // buffer (where the wide load is not allowed) and far from it.
+  std::vector<uint8_t> bytes(64);
+  uint32_t seed = 12345;
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+  const uint8_t widths[] = {14, 7, 17, 12, 12, 9, 12};
+  for (size_t start = 0; start + 11 <= bytes.size(); ++start) {
+    for (int first_offset = 0; first_offset < 8; ++first_offset) {
+      BitFieldCodec fields = codec;
+      fields.place(bytes.data() + start, bytes.size() - start);
+      BitFieldCodec wide = fields;
+      int offset = first_offset;
+      uint32_t expected[7];
+      for (int i = 0; i < 7; ++i) expected[i] = fields.read_bits(widths[i], offset);
+      int wide_offset = first_offset;
+      uint32_t values[7];
+      wide.read_fields(widths, 4, values, wide_offset);
+      wide.read_fields(widths + 4, 3, values + 4, wide_offset);
+      for (int i = 0; i < 7; ++i) EXPECT_EQ(values[i], expected[i]) << start << " " << i;
+      EXPECT_EQ(wide_offset, offset);
+      EXPECT_EQ(wide.field_cursor, fields.field_cursor);
+    }
+  }
 }
 
 }  // namespace
