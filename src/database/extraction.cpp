@@ -37,11 +37,11 @@ bool RecordReader::load(std::FILE* stream, int64_t offset) {
 }
 
 bool RecordReader::load_record(std::FILE* stream, int64_t offset) {
-  stream_ = stream;
-  if (in_window(offset)) {
+  if (has_record(offset)) {
     view_ = static_cast<size_t>(offset - window_offset_);
-    if (at_end_ || (size() >= 7 && size() >= record_length(data()) + 24)) return true;
+    return true;
   }
+  stream_ = stream;
   // A record that runs past the window starts a new window; only a record longer than the
   // window itself makes the window grow.
   if (!read_window(offset)) return false;

@@ -69,6 +69,13 @@ class RecordReader {
   // As load, for the record at `offset`: the view then holds the whole record and the header of
   // the record after it, when the file holds them.
   bool load_record(std::FILE* stream, int64_t offset);
+  // True when load_record(offset) needs no read: the record is in the window already.
+  bool has_record(int64_t offset) const {
+    if (!in_window(offset)) return false;
+    const size_t from = static_cast<size_t>(offset - window_offset_);
+    return at_end_ ||
+           (size_ - from >= 7 && size_ - from >= record_length(buffer_.data() + from) + 24);
+  }
   // Makes sure `count` bytes from the view's start are in the view; false when the file ends
   // before them.
   bool ensure(size_t count);

@@ -158,7 +158,8 @@ void TimeSeriesRun::visit_hour(int32_t date, int day, int hour) {
     RecordReader& reader = readers_[static_cast<size_t>(i)];
     // Soundings of the day at earlier hours are read and passed over.
     while (slot.day_count[day] > 0 && slot.day_hour[day] <= hour) {
-      if (!ensure_stream(i)) {
+      // A deferred file is opened again only when its window lacks the record.
+      if (!reader.has_record(slot.day_offset[day]) && !ensure_stream(i)) {
         slot.day_count[day] = 0;
         break;
       }
@@ -211,8 +212,8 @@ void TimeSeriesRun::deliver(int slot, int32_t date) {
     new_file_ = false;
   }
   first_file_ = false;
-  decode_record(ctx_, readers_[static_cast<size_t>(slot)], file.path, date, level_type_, wind_units_, output_format_,
-                station_row_);
+  decode_record(ctx_, readers_[static_cast<size_t>(slot)], file.path, date, level_type_,
+                wind_units_, output_format_, station_row_);
   ++written_;
   status_line(date);
 }

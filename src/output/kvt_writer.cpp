@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -78,15 +80,50 @@ __attribute__((format(printf, 2, 3))) void write_formatted(OutputStream& stream,
   stream.write(text);
 }
 
+// Writes a line of integer columns: the first `first_width` wide, the others 6 wide after a
+// blank each, as "%7ld %6ld ...\n" would.
+void write_integer_line(OutputStream& stream, std::initializer_list<int64_t> columns,
+                        int first_width = 7) {
+  char* const line = stream.reserve(columns.size() * (MAX_INTEGER_TEXT + 1) + 8);
+  char* end = line;
+  int width = first_width;
+  for (const int64_t value : columns) {
+    if (end != line) *end++ = ' ';
+    end = put_right_aligned(end, value, width);
+    width = 6;
+  }
+  *end++ = '\n';
+  stream.commit(end);
+}
+
 // Writes one level line, as "%7ld %6ld %6ld %6ld %6ld %6ld %6ld\n" would.
 void write_level_line(OutputStream& stream, const SoundingLevel& level) {
-  char* const line = stream.reserve(8 * MAX_INTEGER_TEXT);
-  char* end = put_right_aligned(line, level.kind, 7);
-  const int32_t values[6] = {level.pressure,  level.height,         level.temperature,
-                             level.dew_point, level.wind_direction, level.wind_speed};
-  for (const int32_t value : values) {
+  char* const line = stream.reserve(8 * (MAX_INTEGER_TEXT + 1));
+  char* end = put_right_aligned_fixed<7>(line, level.kind);
+  for (const int32_t value : {level.pressure, level.height, level.temperature, level.dew_point,
+                              level.wind_direction, level.wind_speed}) {
     *end++ = ' ';
-    end = put_right_aligned(end, value, 6);
+    end = put_right_aligned_fixed<6>(end, value);
+  }
+  *end++ = '\n';
+  stream.commit(end);
+}
+
+// Writes the type 3 line, as "%7d %13s %20ld %6s\n" would (or, without the sonde type,
+// "%7d %13s %27s\n"): the units tag stays in the same columns.
+void write_type_3_line(OutputStream& stream, std::string_view initials, const int32_t* sonde_type,
+                       std::string_view units_tag) {
+  char* const line = stream.reserve(64 + initials.size() + MAX_INTEGER_TEXT);
+  char* end = put_right_aligned(line, 3, 7);
+  *end++ = ' ';
+  end = put_right_aligned_text(end, initials, 13);
+  *end++ = ' ';
+  if (sonde_type != nullptr) {
+    end = put_right_aligned(end, *sonde_type, 20);
+    *end++ = ' ';
+    end = put_right_aligned_text(end, units_tag, 6);
+  } else {
+    end = put_right_aligned_text(end, units_tag, 27);
   }
   *end++ = '\n';
   stream.commit(end);
@@ -144,8 +181,21 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
       header.month >= 1 && header.month <= 12 ? MONTH_NAMES[header.month] : MONTH_NAMES[0];
 
   OutputStream& stream = ctx.output_stream;
-  write_formatted(stream, "%7d %6d %6d %8s %7d\n", 254, header.hour, header.day, month_name,
-                  header.year);
+  {
+    // "%7d %6d %6d %8s %7d\n": the type, hour, day, month name and year.
+    char* const line = stream.reserve(64);
+    char* end = put_right_aligned(line, 254, 7);
+    *end++ = ' ';
+    end = put_right_aligned(end, header.hour, 6);
+    *end++ = ' ';
+    end = put_right_aligned(end, header.day, 6);
+    *end++ = ' ';
+    end = put_right_aligned_text(end, month_name, 8);
+    *end++ = ' ';
+    end = put_right_aligned(end, header.year, 7);
+    *end++ = '\n';
+    stream.commit(end);
+  }
   screen_pause(ctx);
   // Both forms keep the longitude six characters wide: 100.00 and more need no sign column.
   if (longitude >= 100.0) {
@@ -161,19 +211,14 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
   }
   screen_pause(ctx);
   // The fifth column counts the lines of the block; this line itself is not paged.
-  write_formatted(stream, "%7d %6ld %6ld %6ld %6ld %6ld %6ld\n", 2,
-                  static_cast<long>(header.reference_pressure_1),
-                  static_cast<long>(header.reference_pressure_3),
-                  static_cast<long>(header.reference_pressure_2),
-                  static_cast<long>(selected_count + 4), static_cast<long>(header.indicator_b),
-                  static_cast<long>(header.indicator_a));
-  // Soundings before 1991 carry no sonde type; the units tag stays in the same columns.
-  if (header.year >= 1991) {
-    write_formatted(stream, "%7d %13s %20ld %6s\n", 3, station.initials,
-                    static_cast<long>(header.sonde_type), units_tag);
-  } else {
-    write_formatted(stream, "%7d %13s %27s\n", 3, station.initials, units_tag);
-  }
+  write_integer_line(stream, {2, header.reference_pressure_1, header.reference_pressure_3,
+                              header.reference_pressure_2, selected_count + 4, header.indicator_b,
+                              header.indicator_a});
+  // Soundings before 1991 carry no sonde type.
+  const std::string_view initials(station.initials,
+                                  strnlen(station.initials, sizeof station.initials));
+  write_type_3_line(stream, initials, header.year >= 1991 ? &header.sonde_type : nullptr,
+                    units_tag);
   screen_pause(ctx);
 
   for (int32_t s = 0; s < selected_count; ++s) {

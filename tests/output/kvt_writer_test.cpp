@@ -345,5 +345,24 @@ TEST(PutRightAligned, WritesWhatPrintfWrites) {
   }
 }
 
+TEST(PutRightAligned, FixedWidthFieldsWritePrintfsTextForEveryValue) {
+  // Every value around the field widths of the level lines, and the 32-bit extremes.
+  std::vector<int64_t> values = {INT32_MAX, INT32_MIN, 99999999, 100000000, -9999999, -10000000};
+  for (int64_t value = -1100000; value <= 11000000;
+       value += value < -100 || value > 2000000 ? 97 : 1) {
+    values.push_back(value);
+  }
+  char expected[64];
+  char text[64];
+  for (const int64_t value : values) {
+    std::snprintf(expected, sizeof expected, "%6lld", static_cast<long long>(value));
+    ASSERT_EQ(std::string(text, put_right_aligned_fixed<6>(text, value)), expected) << value;
+    std::snprintf(expected, sizeof expected, "%7lld", static_cast<long long>(value));
+    ASSERT_EQ(std::string(text, put_right_aligned_fixed<7>(text, value)), expected) << value;
+    std::snprintf(expected, sizeof expected, "%8lld", static_cast<long long>(value));
+    ASSERT_EQ(std::string(text, put_right_aligned_fixed<8>(text, value)), expected) << value;
+  }
+}
+
 }  // namespace
 }  // namespace wxfetch
