@@ -80,8 +80,9 @@ struct BitFieldCodec {
       for (int i = 0; i < count; ++i) values[i] = read_bits(widths[i], offset);
       return;
     }
-    uint64_t word = 0;
-    for (int i = 0; i < 8; ++i) word = word << 8 | field_cursor[i];
+    uint64_t word;
+    __builtin_memcpy(&word, field_cursor, 8);
+    if constexpr (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) word = __builtin_bswap64(word);
     const int consumed = 7 - offset;  // bits of the first byte already read
     word <<= consumed;
     int bits = consumed;
