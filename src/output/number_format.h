@@ -105,9 +105,9 @@ inline char* put_right_aligned_fixed(char* out, int64_t value) {
   word = tens | ((word - tens * 100) << 16);
   tens = ((word * 103) >> 10) & 0x000F000F000F000FULL;  // n / 10 for n < 100
   word = tens | ((word - tens * 10) << 8);
-  // Places before the first significant digit are blanks; a zero keeps its last place.
-  const int leading_zeros = word == 0 ? 8 : __builtin_ctzll(word) / 8;
-  const int blanks = leading_zeros < 8 ? leading_zeros : 7;
+  // Places before the first significant digit are blanks; the last place is always a digit
+  // (a zero keeps it).
+  const int blanks = __builtin_ctzll(word | uint64_t{1} << 56) / 8;
   word |= 0x3030303030303030ULL;
   static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "places are masked as little-endian");
   const uint64_t blank_mask = (uint64_t{1} << (8 * blanks)) - 1;
