@@ -222,6 +222,14 @@ TEST_F(OpenYearFile, AFileThatExistsButCannotBeReadIsReportedAsNotOpened) {
   EXPECT_EQ(ctx.file_slots[7].path, file.string());
 }
 
+TEST_F(OpenYearFile, AFolderInPlaceOfTheFileIsReportedAsNotOpened) {
+  std::filesystem::create_directories(dir.path() / "TEFA1999" / "23062_99.BUF");
+  int16_t status = FILE_ABSENT;
+  open(1999, 23062, status, 7);
+  EXPECT_EQ(status, FILE_NOT_OPENED);
+  EXPECT_EQ(ctx.file_slots[7].stream, nullptr);
+}
+
 TEST_F(OpenYearFile, CloseDatabaseFilesClosesEverySlot) {
   dir.write("TEFA1999/23062_99.BUF", "x");
   int16_t status = FILE_ABSENT;

@@ -17,27 +17,7 @@ using Soundings = std::vector<std::string>;
 
 class StationSeriesTest : public testing::DriverTest {
  protected:
-  int32_t to_screen(const std::string& begin, const std::string& end, int16_t hour_choice = 0) {
-    ctx.output_stream.use_console();
-    std::string directory;
-    return extract_station_series(ctx, begin, end, hour_choice, 0, 0, 0, 0, 0, directory);
-  }
-  int32_t to_files(const std::string& begin, const std::string& end, int16_t structure) {
-    ctx.output_stream.use_none();
-    ctx.request.sort_order = 1;  // file names follow the request's sort order
-    std::string directory = archive.dir() + "out/";
-    std::filesystem::remove_all(directory);
-    std::filesystem::create_directories(directory);
-    return extract_station_series(ctx, begin, end, 0, 0, 0, 0, structure, 1, directory);
-  }
-  std::vector<std::string> files_written() const {
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(archive.path() / "out")) {
-      files.push_back(entry.path().filename().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-  }
+  StationSeriesTest() : DriverTest(extract_station_series, 1) {}
 };
 
 TEST_F(StationSeriesTest, ClipsTheFirstAndLastDayByTheRecordsOwnHours) {

@@ -17,19 +17,7 @@ using Soundings = std::vector<std::string>;
 
 class TimeSeriesTest : public testing::DriverTest {
  protected:
-  // Runs a synoptic request to the screen; returns the driver's result.
-  int32_t to_screen(const std::string& begin, const std::string& end, int16_t hour_choice = 0) {
-    ctx.output_stream.use_console();
-    std::string directory;
-    return extract_time_series(ctx, begin, end, hour_choice, 0, 0, 0, 0, 0, directory);
-  }
-  int32_t to_files(const std::string& begin, const std::string& end, int16_t structure) {
-    ctx.output_stream.use_none();
-    ctx.request.sort_order = 0;  // file names follow the request's sort order
-    std::string directory = archive.dir() + "out/";
-    std::filesystem::create_directories(directory);
-    return extract_time_series(ctx, begin, end, 0, 0, 0, 0, structure, 1, directory);
-  }
+  TimeSeriesTest() : DriverTest(extract_time_series, 0) {}
 };
 
 TEST_F(TimeSeriesTest, WalksTheHoursFromTheFirstToTheLastHourOfThePeriod) {
@@ -118,15 +106,9 @@ TEST_F(TimeSeriesTest, FileStructuresStartFilesAndReportEachOne) {
       {5, {"1999010100.txt", "1999010100_2.txt", "1999010212.txt", "1999010300.txt"}},
   };
   for (const Case& c : cases) {
-    std::filesystem::remove_all(archive.path() / "out");
     program.out.str("");
     const int32_t result = to_files("1999010100", "1999010323", c.structure);
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(archive.path() / "out")) {
-      files.push_back(entry.path().filename().string());
-    }
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, c.files) << "structure " << c.structure;
+    EXPECT_EQ(files_written(), c.files) << "structure " << c.structure;
     // The result counts the soundings of the last file.
     EXPECT_EQ(result, c.structure == 0 || c.structure == 1 ? 4 : 1);
   }

@@ -385,6 +385,14 @@ TEST_F(RequestDialogueTest, StationListFileBeyondCapacityUsesTheFirst2000) {
   EXPECT_EQ(selected_wban(), (std::vector<int32_t>{23062, 23066}));
 }
 
+TEST_F(RequestDialogueTest, StationListFileWithoutEndIsReadOnlyToCapacity) {
+  // A device that never ends: the 2000 elements keep their numbers and reading stops there.
+  const std::string output =
+      run(Replies{"1998030100", "", "0", "0", "Y", "/dev/zero"} + SCREEN_ONE_DATE);
+  EXPECT_TRUE(contains(output, "\n STATUS:  2000 stations read from file: /dev/zero\n\n"));
+  EXPECT_FALSE(contains(output, " WARNING: only the first 2000 stations"));
+}
+
 TEST_F(RequestDialogueTest, GeographicBoxIsAskedAgainWhileMaximumBelowMinimum) {
   const std::string output = run(Replies{"1998030100", "", "1", "40.0", "30.0", "39.77", "45",
                                          "39.77", "-100.0", "-110.0", "-110.0", "-100.0"} +

@@ -353,6 +353,23 @@ TEST(StationHistoryHelp, StatStartsANestedVisitAndThePromptCarriesOn) {
   EXPECT_EQ(help.output.find("What is the date?"), std::string::npos);
 }
 
+TEST(StationHistoryHelp, NestedVisitsStopAtSixteenSoThatStatRepliesCannotExhaustTheStack) {
+  const std::string entering = "Entering Station Identification HELP";
+  const std::string already_open = "\n The station history help is already open.\n";
+  std::string replies;
+  for (int i = 0; i < 100000; ++i) replies += "STAT\n";
+  const Visit visit = run_visit(replies);
+  EXPECT_TRUE(visit.ended);
+  EXPECT_EQ(count_of(visit.output, entering), 16u);
+  EXPECT_EQ(count_of(visit.output, already_open), 100000u - 15u);
+
+  // The visits close again: a later STAT opens one as before.
+  const std::string nested = "n\n5\nEXIT\n";
+  const Visit after = run_visit("stat\n" + nested + "stat\n" + nested + "5\nEXIT\n");
+  EXPECT_EQ(count_of(after.output, entering), 3u);
+  EXPECT_EQ(count_of(after.output, already_open), 0u);
+}
+
 TEST(StationHistoryHelp, EndOfInputEndsTheProgram) {
   for (const std::string replies : {"", "y\n", "n\n5\n", "n\n0\n", "n\n0\nABC\n"}) {
     SCOPED_TRACE(replies);

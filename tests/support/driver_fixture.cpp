@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "stations/selection.h"
@@ -64,7 +65,8 @@ std::vector<std::string> soundings_in(const std::string& kvt_text) {
   return found;
 }
 
-DriverTest::DriverTest() : ctx(*program.ctx) {
+DriverTest::DriverTest(Driver driver, int16_t sort_order) : ctx(*program.ctx), driver_(driver) {
+  ctx.request.sort_order = sort_order;  // file names follow the request's sort order
   struct Row {
     const char* initials;
     int32_t wban;
@@ -96,6 +98,30 @@ void DriverTest::select(const std::vector<int32_t>& wbans, int32_t begin_day, in
   ctx.selected.station_count = static_cast<int16_t>(wbans.size());
   for (size_t i = 0; i < wbans.size(); ++i) ctx.selected.stations[i].wban = wbans[i];
   select_stations(ctx, 0, 0, 0, 0, 0, begin_day, end_day);
+}
+
+int32_t DriverTest::to_screen(const std::string& begin, const std::string& end,
+                              int16_t hour_choice) {
+  ctx.output_stream.use_console();
+  std::string directory;
+  return driver_(ctx, begin, end, hour_choice, 0, 0, 0, 0, 0, directory);
+}
+
+int32_t DriverTest::to_files(const std::string& begin, const std::string& end, int16_t structure) {
+  ctx.output_stream.use_none();
+  std::string directory = archive.dir() + "out/";
+  std::filesystem::remove_all(directory);
+  std::filesystem::create_directories(directory);
+  return driver_(ctx, begin, end, 0, 0, 0, 0, structure, 1, directory);
+}
+
+std::vector<std::string> DriverTest::files_written() const {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(archive.path() / "out")) {
+    files.push_back(entry.path().filename().string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 }  // namespace wxfetch::testing

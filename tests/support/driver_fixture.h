@@ -18,11 +18,23 @@ pack::PackSounding sounding_at(int32_t wban, int year, int month, int day, int h
 // Each sounding of KVT text as "YYYYMMDDHH WBAN", in the order written.
 std::vector<std::string> soundings_in(const std::string& kvt_text);
 
+// An extraction driver: extract_time_series or extract_station_series.
+using Driver = int32_t (*)(ProgramContext&, const std::string&, const std::string&, int16_t,
+                           int16_t, int16_t, int16_t, int16_t, int16_t, std::string&);
+
 class DriverTest : public ::testing::Test {
  protected:
   // Catalogue rows 0 to 2: WBAN 23062 (WMO 72469, DEN), 94823 (72520, PIT), 24011 (72764, BIS),
-  // valid 1990 to 2005; the database directory is the temporary archive.
-  DriverTest();
+  // valid 1990 to 2005; the database directory is the temporary archive. `driver` runs the
+  // requests, whose sort order is `sort_order`.
+  DriverTest(Driver driver, int16_t sort_order);
+
+  // Runs a KVT request (all levels, knots) to the screen; returns the driver's result.
+  int32_t to_screen(const std::string& begin, const std::string& end, int16_t hour_choice = 0);
+  // Runs a KVT request into files in the emptied folder "out" of the archive directory.
+  int32_t to_files(const std::string& begin, const std::string& end, int16_t structure);
+  // The names of the files in "out", sorted.
+  std::vector<std::string> files_written() const;
 
   void write(const std::vector<pack::PackSounding>& soundings) {
     pack::write_archive(archive.path(), soundings);
@@ -34,6 +46,7 @@ class DriverTest : public ::testing::Test {
   TempDir archive;
   TestProgram program;
   ProgramContext& ctx;
+  Driver driver_;
 };
 
 }  // namespace wxfetch::testing

@@ -1,0 +1,559 @@
+// Faults end to end: the built program run with its replies read from a file, against output
+// that cannot be written or fails while it is written, damaged support files and archives, and
+// replies that end early or run long. Whatever happens, the program must end by itself (an
+// alarm in the child is the safety net), with the status the situation calls for, no sanitizer
+// report, and the output written before a failure left whole.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/driver_fixture.h"
+#include "support/test_context.h"
+
+namespace wxfetch {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::read_file;
+using testing::source_dir;
+using testing::TempDir;
+
+// Seconds after which a run that has not ended is taken for a hang.
+constexpr unsigned HANG_SECONDS = 120;
+
+struct RunOptions {
+  std::optional<rlim_t> file_size_limit;  // RLIMIT_FSIZE of the child, in bytes
+  std::optional<fs::path> console;        // standard output, if not a file of the run
+};
+
+struct ProgramRun {
+  int status = -1;    // exit status; -1 when the program did not exit by itself
+  bool hung = false;  // killed by the safety alarm
+  int signal = 0;     // the signal that ended it, if any
+  std::string out;
+  std::string err;
+};
+
+// Runs the program in `directory` with `args` and its standard input read from a file holding
+// `replies`.
+ProgramRun run_program(const fs::path& directory, const std::vector<std::string>& args,
+                       const std::string& replies, const RunOptions& options = {}) {
+  const fs::path replies_path = directory / "replies.txt";
+  std::ofstream(replies_path, std::ios::binary) << replies;
+  const fs::path out_path = directory / "stdout.txt";
+  const fs::path err_path = directory / "stderr.txt";
+  std::string program = testing::wxfetch_binary().string();
+  std::vector<std::string> argv_text = {program};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+
+  const pid_t child = fork();
+  if (child == 0) {
+    std::vector<char*> argv;
+    for (std::string& arg : argv_text) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int in = open(replies_path.c_str(), O_RDONLY);
+    const int out =
+        open(options.console.value_or(out_path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+        chdir(directory.c_str()) != 0) {
+      _exit(127);
+    }
+    if (options.file_size_limit) {
+      const rlimit limit{*options.file_size_limit, *options.file_size_limit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+    }
+    alarm(HANG_SECONDS);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  ProgramRun run;
+  int wait_status = 0;
+  if (child > 0 && waitpid(child, &wait_status, 0) == child) {
+    if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
+    if (WIFSIGNALED(wait_status)) {
+      run.signal = WTERMSIG(wait_status);
+      run.hung = run.signal == SIGALRM;
+    }
+  }
+  run.out = read_file(out_path);
+  run.err = read_file(err_path);
+  return run;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+size_t count_of(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// Replies, one per line.
+std::string lines(const std::vector<std::string>& replies) {
+  std::string text;
+  for (const std::string& reply : replies) text += reply + "\n";
+  return text;
+}
+
+// The replies of one request of WMO stations 72469 and 72520 (WBAN 23062 and 94823) from
+// 1998010100 to `end`, after the general information offer; then no more data.
+struct Request {
+  std::string end = "1998010312";
+  bool faa604 = false;
+  int sort_order = 1;      // 0 synoptic, 1 climatological
+  int file_structure = 1;  // of the sort order
+  std::string directory = "out";
+  bool to_screen = false;  // with "c" at the first pause: no more pauses
+
+  std::vector<std::string> replies() const {
+    std::vector<std::string> r = {"", "1998010100", end, "0", "0", "0", "N", "2", "72469", "72520"};
+    if (faa604) {
+      r.insert(r.end(), {"1", "0"});
+    } else {
+      r.insert(r.end(), {"0", "Y", "0", "0"});
+    }
+    r.push_back(std::to_string(sort_order));
+    if (to_screen) {
+      r.insert(r.end(), {"0", "c"});
+    } else {
+      r.insert(r.end(), {"1", directory, std::to_string(file_structure)});
+    }
+    r.insert(r.end(), {"N", "N"});
+    return r;
+  }
+  std::string text() const { return lines(replies()); }
+};
+
+// An archive of 1998 for WBAN 23062 (soundings at 00 and 12 UTC on days 1 to `days_23062`) and
+// 94823 (days 1 to `days_94823`), and the sample support files.
+class FaultTest : public ::testing::Test {
+ protected:
+  void write_archive(int days_23062, int days_94823) {
+    std::vector<pack::PackSounding> soundings;
+    for (int day = 1; day <= days_23062; ++day) {
+      for (int hour : {0, 12}) soundings.push_back(testing::sounding_at(23062, 1998, 1, day, hour));
+    }
+    for (int day = 1; day <= days_94823; ++day) {
+      for (int hour : {0, 12}) soundings.push_back(testing::sounding_at(94823, 1998, 1, day, hour));
+    }
+    pack::write_archive(archive.path(), soundings);
+  }
+
+  fs::path station_file(int32_t wban) const {
+    return archive.path() / "TEFA1998" / (std::to_string(wban) + "_98.BUF");
+  }
+
+  std::vector<std::string> args() const {
+    return {archive.path().string(), (source_dir() / "data" / "sample" / "support").string()};
+  }
+
+  // Runs the program in a fresh working directory `work` (made by the caller).
+  ProgramRun run(const TempDir& work, const std::string& replies, const RunOptions& options = {},
+                 std::vector<std::string> arguments = {}) {
+    if (arguments.empty()) arguments = args();
+    return run_program(work.path(), arguments, replies, options);
+  }
+
+  TempDir archive;
+};
+
+// A run that ended by itself with `status` and no report of a sanitizer.
+void expect_clean_end(const ProgramRun& run, int status) {
+  EXPECT_FALSE(run.hung) << "the program did not end";
+  EXPECT_EQ(run.signal, 0) << "ended by signal " << run.signal << "\n" << run.err;
+  EXPECT_EQ(run.status, status) << run.err;
+  EXPECT_FALSE(contains(run.err, "Sanitizer")) << run.err;
+  EXPECT_FALSE(contains(run.err, "runtime error")) << run.err;
+}
+
+TEST_F(FaultTest, OutputDirectoryUnderAFileLeadsToTheDirectoryDialogue) {
+  write_archive(2, 2);
+  struct Case {
+    const char* name;
+    std::vector<std::string> dialogue;  // replies at the directory dialogue and after it
+    bool writes_elsewhere;
+  } cases[] = {
+      {"EXIT ends the program", {"EXIT"}, false},
+      {"HELP explains, then EXIT", {"HELP", "EXIT"}, false},
+      {"another directory takes the files", {"", "good", "N", "N"}, true},
+      {"the replies end in the dialogue", {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir work;
+    work.write("somefile", "a regular file where a folder is expected\n");
+    fs::create_directory(work.path() / "good");
+    Request request;
+    request.directory = "somefile/sub";
+    std::vector<std::string> replies = request.replies();
+    replies.resize(replies.size() - 2);  // the closing N N follow the dialogue's replies
+    replies.insert(replies.end(), c.dialogue.begin(), c.dialogue.end());
+    const ProgramRun run = this->run(work, lines(replies));
+    expect_clean_end(run, c.writes_elsewhere ? 4 : 0);
+    EXPECT_TRUE(contains(run.out, "\n\n\n ERROR: unable to write files to: somefile/sub/"));
+    EXPECT_TRUE(contains(run.out, "     Your choice? "));
+    EXPECT_EQ(contains(run.out, "\n\n Exiting tefa database ...\n"),
+              !c.dialogue.empty() && !c.writes_elsewhere);
+    EXPECT_EQ(fs::exists(work.path() / "good" / "72469_DNR_1998010100.txt"), c.writes_elsewhere);
+    EXPECT_EQ(fs::exists(work.path() / "good" / "72520_PIT_1998010100.txt"), c.writes_elsewhere);
+  }
+}
+
+TEST_F(FaultTest, WriteFailureEndsWithWriteErrorAndKeepsEarlierFiles) {
+  // 23062 has one day, 94823 a month: one file per station, and the second is too large for the
+  // file-size limit (or goes to a full device).
+  write_archive(1, 31);
+  struct Case {
+    const char* name;
+    bool faa604;
+    bool full_device;  // else the file-size limit
+    const char* message;
+  } cases[] = {
+      {"KVT past the file-size limit", false, false, "Write error: File too large\n"},
+      {"FAA604 past the file-size limit", true, false, "Write error: File too large\n"},
+      {"KVT to a full device", false, true, "Write error: No space left on device\n"},
+      {"FAA604 to a full device", true, true, "Write error: No space left on device\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Request request;
+    request.end = "1998013112";
+    request.faa604 = c.faa604;
+    request.sort_order = 1;
+    request.file_structure = 1;  // one file per station
+    const std::string first_name = c.faa604 ? "JA019800.skt" : "72469_DNR_1998010100.txt";
+    const std::string second_name = c.faa604 ? "JA019800_2.skt" : "72520_PIT_1998010100.txt";
+
+    TempDir reference_work;
+    fs::create_directory(reference_work.path() / "out");
+    const ProgramRun reference = run(reference_work, request.text());
+    expect_clean_end(reference, 62);
+    const std::string first_file = read_file(reference_work.path() / "out" / first_name);
+    const std::string second_file = read_file(reference_work.path() / "out" / second_name);
+    ASSERT_NE(first_file, "");
+    ASSERT_GT(second_file.size(), 8192u);
+
+    TempDir work;
+    fs::create_directory(work.path() / "out");
+    RunOptions options;
+    if (c.full_device) {
+      fs::create_symlink("/dev/full", work.path() / "out" / second_name);
+    } else {
+      options.file_size_limit = 8192;
+      ASSERT_LT(first_file.size(), 8192u);
+    }
+    const ProgramRun run = this->run(work, request.text(), options);
+    expect_clean_end(run, 0);
+    EXPECT_TRUE(run.err.size() >= std::string(c.message).size() &&
+                run.err.compare(run.err.size() - std::string(c.message).size(), std::string::npos,
+                                c.message) == 0)
+        << run.err;
+    EXPECT_EQ(read_file(work.path() / "out" / first_name), first_file);
+    if (!c.full_device) {
+      const std::string cut = read_file(work.path() / "out" / second_name);
+      EXPECT_EQ(cut, second_file.substr(0, cut.size()));
+    }
+    // Nothing goes on after the error: no total of the second file, no further question.
+    EXPECT_FALSE(contains(run.out, " STATUS:  number of soundings written: 62"));
+    EXPECT_FALSE(contains(run.out, "request more data"));
+  }
+}
+
+TEST_F(FaultTest, ScreenOutputToAFullDeviceEndsWithWriteError) {
+  write_archive(2, 2);
+  for (const bool faa604 : {false, true}) {
+    SCOPED_TRACE(faa604 ? "FAA604" : "KVT");
+    Request request;
+    request.faa604 = faa604;
+    request.to_screen = true;
+    TempDir work;
+    RunOptions options;
+    options.console = "/dev/full";
+    const ProgramRun run = this->run(work, request.text(), options);
+    expect_clean_end(run, 0);
+    EXPECT_EQ(run.err, "Write error: No space left on device\n");
+  }
+}
+
+TEST_F(FaultTest, WriteFailureOfTheSynopticSortStopsBeforeTheNextFile) {
+  write_archive(3, 3);
+  for (const bool faa604 : {false, true}) {
+    SCOPED_TRACE(faa604 ? "FAA604" : "KVT");
+    Request request;
+    request.faa604 = faa604;
+    request.sort_order = 0;
+    request.file_structure = 3;  // one file per day
+    const auto name = [&](int day) {
+      return faa604 ? "JA0" + std::to_string(day) + "9800.skt"
+                    : "1998010" + std::to_string(day) + "00.txt";
+    };
+    TempDir reference_work;
+    fs::create_directory(reference_work.path() / "out");
+    expect_clean_end(run(reference_work, request.text()), 4);
+    const std::string day_1 = read_file(reference_work.path() / "out" / name(1));
+    ASSERT_NE(day_1, "");
+
+    TempDir work;
+    fs::create_directory(work.path() / "out");
+    fs::create_symlink("/dev/full", work.path() / "out" / name(2));
+    const ProgramRun run = this->run(work, request.text());
+    expect_clean_end(run, 0);
+    EXPECT_TRUE(contains(run.err, "Write error: No space left on device\n")) << run.err;
+    EXPECT_EQ(read_file(work.path() / "out" / name(1)), day_1);
+    EXPECT_FALSE(fs::exists(work.path() / "out" / name(3)));
+  }
+}
+
+// The sample support files with `change` applied to the file `name`.
+fs::path changed_support(const TempDir& work, const std::string& name,
+                         const std::function<std::string(const std::string&)>& change) {
+  const fs::path support = work.path() / "support";
+  fs::create_directory(support);
+  for (const char* file : {"tefahelp.txt", "stat2000.txt", "international_sites.txt"}) {
+    std::string text = read_file(source_dir() / "data" / "sample" / "support" / file);
+    if (name == file) text = change(text);
+    std::ofstream(support / file, std::ios::binary) << text;
+  }
+  return support;
+}
+
+std::string with_crlf(const std::string& text) {
+  std::string result;
+  for (const char c : text) {
+    if (c == '\n') result += '\r';
+    result += c;
+  }
+  return result;
+}
+
+// The text with `count` lines' worth of garbage bytes (a fixed generator) in place of line
+// `line` (counted from 0).
+std::string garbage(size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+std::string replace_line(const std::string& text, size_t line, const std::string& replacement) {
+  size_t begin = 0;
+  for (size_t i = 0; i < line; ++i) begin = text.find('\n', begin) + 1;
+  const size_t end = text.find('\n', begin);
+  return text.substr(0, begin) + replacement + text.substr(end);
+}
+
+std::string replace_first(std::string text, const std::string& from, const std::string& to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
+TEST_F(FaultTest, DamagedSupportFilesNeverStopTheProgram) {
+  write_archive(2, 2);
+  struct Case {
+    const char* name;
+    const char* file;
+    std::function<std::string(const std::string&)> change;
+    bool request_served;  // the request of both stations is still served in full
+  } cases[] = {
+      {"station table with CR-LF line ends", "stat2000.txt", with_crlf, true},
+      {"international sites with CR-LF line ends", "international_sites.txt", with_crlf, true},
+      {"help file with CR-LF line ends", "tefahelp.txt", with_crlf, true},
+      {"a station row of 10000 characters", "stat2000.txt",
+       [](const std::string& t) { return replace_line(t, 2, std::string(10000, 'X')); }, true},
+      {"a help line of 10000 characters", "tefahelp.txt",
+       [](const std::string& t) { return replace_line(t, 6, std::string(10000, 'h')); }, true},
+      // HELP finds no section: the program ends there.
+      {"a station table of binary garbage", "stat2000.txt",
+       [](const std::string&) { return garbage(20000, 1); }, false},
+      {"international sites of binary garbage", "international_sites.txt",
+       [](const std::string&) { return garbage(20000, 2); }, true},
+      {"a help file of binary garbage", "tefahelp.txt",
+       [](const std::string&) { return garbage(20000, 3); }, false},
+      {"a row count far above the rows", "stat2000.txt",
+       [](const std::string& t) { return replace_first(t, "69 ", "30000 "); }, true},
+      {"a row count below the rows", "stat2000.txt",
+       [](const std::string& t) { return replace_first(t, "69 ", "3 "); }, false},
+      {"a row count that is no number", "international_sites.txt",
+       [](const std::string& t) { return "many" + t.substr(2); }, true},
+      {"a negative row count", "stat2000.txt",
+       [](const std::string& t) { return replace_first(t, "69 ", "-5 "); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir work;
+    fs::create_directory(work.path() / "out");
+    const fs::path support = changed_support(work, c.file, c.change);
+    Request request;
+    // HELP at the general information offer and at the first question, and STAT there (no
+    // date, every row) before the request; a page length that never pauses.
+    std::vector<std::string> replies = request.replies();
+    replies.insert(replies.begin(), "HELP");
+    replies.insert(replies.begin() + 2, {"HELP", "STAT", "N", "5", "EXIT"});
+    const ProgramRun run =
+        this->run(work, lines(replies), {}, {archive.path().string(), support.string(), "1000000"});
+    EXPECT_FALSE(run.hung);
+    EXPECT_EQ(run.signal, 0) << run.err;
+    EXPECT_FALSE(contains(run.err, "Sanitizer")) << run.err;
+    EXPECT_FALSE(contains(run.err, "runtime error")) << run.err;
+    if (c.request_served) {
+      EXPECT_EQ(run.status, 4) << run.out;  // the soundings of the second station's file
+      EXPECT_EQ(count_of(read_file(work.path() / "out" / "72469_DNR_1998010100.txt"), "    254 "),
+                4u);
+    }
+  }
+}
+
+TEST_F(FaultTest, StationYearFileThatIsAFolderCannotBeOpened) {
+  write_archive(2, 2);
+  fs::remove(station_file(23062));
+  fs::create_directory(station_file(23062));
+  for (const int sort_order : {0, 1}) {
+    SCOPED_TRACE(sort_order == 0 ? "synoptic sort" : "climatological sort");
+    Request request;
+    request.sort_order = sort_order;
+    request.file_structure = 0;
+    std::vector<std::string> replies = request.replies();
+    replies.insert(replies.end() - 2, "");  // <return> at the NO_FILES_OPEN question (if any)
+
+    TempDir work;
+    fs::create_directory(work.path() / "out");
+    const ProgramRun run = this->run(work, lines(replies));
+    // The other station's four soundings are still read.
+    expect_clean_end(run, 4);
+    const std::string file = read_file(work.path() / "out" / "1998010100.txt");
+    EXPECT_EQ(count_of(file, "    254 "), 4u);
+    EXPECT_EQ(count_of(file, "  94823  72520"), 4u);
+
+    // With the folder the only file of the request nothing can be opened at all.
+    request.end = "1998010312";
+    std::vector<std::string> alone = {
+        "",  "1998010100", "1998010312", "0", "0", "1", "N",
+        "1", "23062",      "0",          "Y", "0", "0", std::to_string(sort_order),
+        "1", "out",        "0",          "",  "N"};
+    TempDir work_alone;
+    fs::create_directory(work_alone.path() / "out");
+    const ProgramRun none = this->run(work_alone, lines(alone));
+    expect_clean_end(none, sort_order == 0 ? 0 : 255);
+    EXPECT_TRUE(contains(none.out, "\tWARNING:  No database files could be opened in: "));
+    EXPECT_TRUE(fs::is_empty(work_alone.path() / "out"));
+  }
+}
+
+TEST_F(FaultTest, TruncatedEmptyAndOversizedStationYearFiles) {
+  write_archive(3, 0);
+  const std::string whole = read_file(station_file(23062));
+  // The records follow the directory; the last one ends the file.
+  const size_t record_size = pack::build_record(testing::sounding_at(23062, 1998, 1, 3, 12)).size();
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int soundings;  // KVT blocks written
+  } cases[] = {
+      {"zero length", "", 0},
+      {"only part of the file header", whole.substr(0, 20), 0},
+      {"cut inside the directory", whole.substr(0, 1000), 0},
+      {"cut inside the last record", whole.substr(0, whole.size() - record_size / 2), 5},
+      {"cut after the first record", whole.substr(0, whole.size() - 5 * record_size), 1},
+      {"followed by 20 MB of garbage", whole + garbage(20 << 20, 4), 6},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(station_file(23062), std::ios::binary | std::ios::trunc) << c.bytes;
+    for (const int sort_order : {0, 1}) {
+      SCOPED_TRACE(std::string(c.name) + (sort_order == 0 ? ", synoptic" : ", climatological"));
+      std::vector<std::string> replies = {
+          "",  "1998010100", "1998010312", "0", "0", "1", "N",
+          "1", "23062",      "0",          "Y", "0", "0", std::to_string(sort_order),
+          "0", "N",          "N"};
+      TempDir work;
+      // Page length 0: the screen never pauses.
+      const ProgramRun run = this->run(work, lines(replies), {}, {args()[0], args()[1], "0"});
+      EXPECT_FALSE(run.hung);
+      EXPECT_EQ(run.signal, 0) << run.err;
+      EXPECT_FALSE(contains(run.err, "Sanitizer")) << run.err;
+      EXPECT_FALSE(contains(run.err, "runtime error")) << run.err;
+      EXPECT_EQ(count_of(run.out, "    254 "), static_cast<size_t>(c.soundings));
+    }
+  }
+}
+
+TEST_F(FaultTest, EndOfInputAtEveryQuestionEndsTheProgram) {
+  write_archive(2, 2);
+  // Screen output with the default page length of 20 lines: the pager's pauses read replies too.
+  Request screen;
+  screen.to_screen = true;
+  Request files;
+  files.faa604 = true;
+  files.sort_order = 0;
+  files.file_structure = 5;
+  for (const Request& request : {screen, files}) {
+    const std::vector<std::string> replies = request.replies();
+    for (size_t given = 0; given <= replies.size(); ++given) {
+      SCOPED_TRACE(::testing::Message()
+                   << (request.to_screen ? "screen" : "files") << ", " << given << " replies");
+      const std::vector<std::string> head(replies.begin(), replies.begin() + given);
+      TempDir work;
+      fs::create_directory(work.path() / "out");
+      // The last reply without its line end, too.
+      std::string text = lines(head);
+      for (const bool cut : {false, true}) {
+        if (cut && (text.empty() || head.back().empty())) continue;
+        const ProgramRun run = this->run(work, cut ? text.substr(0, text.size() - 1) : text);
+        EXPECT_FALSE(run.hung);
+        EXPECT_EQ(run.signal, 0) << run.err;
+        // The whole script ends normally with the last extraction's result (all 8 soundings
+        // on the screen, 1 in the last file of one file per sounding).
+        const int full = request.to_screen ? 8 : 1;
+        EXPECT_EQ(run.status, given == replies.size() ? full : 0);
+        EXPECT_EQ(run.err, "");
+      }
+    }
+  }
+}
+
+TEST_F(FaultTest, LongRepliesAreReadIn79CharacterPieces) {
+  write_archive(1, 0);
+  struct Case {
+    size_t length;
+    size_t date_errors;  // " ERROR - date string must have 10 digits"
+    bool takes_default;  // the last piece is empty and keeps the default date
+  } cases[] = {
+      // 78 characters, then the line end alone: an empty reply.
+      {79, 1, true},
+      // 78 characters, then the 80th character alone.
+      {80, 2, false},
+      // Six pieces of 78 characters and one of the last 26.
+      {500, 7, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    TempDir work;
+    // The long reply at the beginning date; then an ordinary request of station 72469's two
+    // soundings to the screen.
+    std::vector<std::string> replies = {"", std::string(c.length, '7')};
+    if (!c.takes_default) replies.push_back("1998010100");
+    replies.insert(replies.end(), {"1998010112", "0", "0", "0", "N", "1", "72469", "0", "Y", "0",
+                                   "0", "1", "0", "N", "N"});
+    const ProgramRun run = this->run(work, lines(replies), {}, {args()[0], args()[1], "0"});
+    expect_clean_end(run, 2);
+    EXPECT_EQ(count_of(run.out, " ERROR - date string must have 10 digits"), c.date_errors);
+    EXPECT_EQ(count_of(run.out, "    254 "), 2u);
+  }
+}
+
+}  // namespace
+}  // namespace wxfetch
