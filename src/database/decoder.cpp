@@ -184,8 +184,11 @@ bool decode_sounding(ProgramContext& ctx, int16_t level_type, int16_t wind_units
   bool surface_seen = false;
   auto keep = [&](int32_t index) {
     const SoundingLevel& level = sounding.levels[index];
-    // A missing pressure (99999) counts as 100 mb or more.
-    if (level.pressure >= 1000) last_at_100mb = kept;
+    // The coded format ends with the last level whose pressure is known and at least 100 mb. A
+    // level without pressure (a wind level) is kept when it lies below that level but does not
+    // extend the message: winds above 100 mb would keep every level up to them, and with them
+    // mandatory and significant levels above 100 mb, which the coded parts cannot express.
+    if (level.pressure >= 1000 && level.pressure != MISSING_VALUE) last_at_100mb = kept;
     sounding.levels[kept++] = level;
   };
 

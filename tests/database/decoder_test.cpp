@@ -300,7 +300,8 @@ TEST_F(Decoder, CutsTheCodedFormatAtTheLastLevelAt100MbOrMore) {
   const Case cases[] = {
       {"all at 100 mb or more", {10000, 8500, 5000, 2000, 1000}, 5},
       {"ten of twenty", twenty, 10},
-      {"a level without pressure counts as 100 mb or more", {10000, 5000, 500, 16383, 300}, 4},
+      {"a level without pressure below the cut stays", {10000, 16383, 5000, 500}, 3},
+      {"a level without pressure does not extend the cut", {10000, 5000, 500, 16383, 300}, 2},
       {"a level under 100 mb before one at 100 mb or more", {10000, 500, 5000, 300}, 3},
       {"none at 100 mb or more", {900, 700, 500}, 0},
   };
