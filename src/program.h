@@ -18,6 +18,7 @@
 #include "database/codec.h"
 #include "database/decoder.h"
 #include "dialogue/request_dialogue.h"
+#include "output/kvt_writer.h"
 #include "output/output_files.h"
 #include "output/pager.h"
 #include "stations/catalogue.h"
@@ -68,6 +69,7 @@ struct ProgramContext {
 
   OutputStream output_stream;
   PagingState paging;
+  KvtStationText kvt_station_text;
 };
 
 }  // namespace wxfetch

@@ -189,7 +189,9 @@ bool decode_sounding(ProgramContext& ctx, int16_t level_type, int16_t wind_units
     // extend the message: winds above 100 mb would keep every level up to them, and with them
     // mandatory and significant levels above 100 mb, which the coded parts cannot express.
     if (level.pressure >= 1000 && level.pressure != MISSING_VALUE) last_at_100mb = kept;
-    sounding.levels[kept++] = level;
+    // Until a level is removed every level stays where it is.
+    if (kept != index) sounding.levels[kept] = level;
+    ++kept;
   };
 
   for (int32_t index = 0; index < level_count; ++index) {

@@ -1,6 +1,6 @@
 #include "output/kvt_writer.h"
 
-#include <cstdarg>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +10,7 @@
 
 #include "output/number_format.h"
 #include "program.h"
+#include "text.h"
 
 namespace wxfetch {
 
@@ -58,26 +59,14 @@ bool is_selected(int32_t kind, int16_t level_type) {
   }
 }
 
-// Writes one printf-formatted header line to the output stream.
-__attribute__((format(printf, 2, 3))) void write_formatted(OutputStream& stream, const char* format,
-                                                           ...) {
-  char line[256];
-  va_list args;
-  va_start(args, format);
-  const int length = std::vsnprintf(line, sizeof line, format, args);
-  va_end(args);
-  if (length < 0) return;
-  if (static_cast<size_t>(length) < sizeof line) {
-    stream.write(std::string_view(line, static_cast<size_t>(length)));
-    return;
-  }
-  // Only absurd station coordinates make a line this long.
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  va_start(args, format);
-  std::vsnprintf(text.data(), text.size(), format, args);
-  va_end(args);
-  text.resize(static_cast<size_t>(length));
-  stream.write(text);
+// The type 1 line up to its release time: "%7d %6ld %6ld %6.2f%c%5.2f%c %5d " (with "% 6.2f" for
+// a longitude under 100, which keeps the longitude six characters wide either way).
+std::string station_columns(const StationColumns& c) {
+  return c.longitude >= 100.0
+             ? cformat("%7d %6ld %6ld %6.2f%c%5.2f%c %5d ", 1, c.wban, c.wmo, c.latitude,
+                       c.lat_hemisphere, c.longitude, c.lon_hemisphere, c.elevation)
+             : cformat("%7d %6ld %6ld %6.2f%c% 6.2f%c %5d ", 1, c.wban, c.wmo, c.latitude,
+                       c.lat_hemisphere, c.longitude, c.lon_hemisphere, c.elevation);
 }
 
 // Writes a line of integer columns: the first `first_width` wide, the others 6 wide after a
@@ -103,7 +92,7 @@ void write_level_line(OutputStream& stream, const SoundingLevel& level) {
   for (const int32_t value : {level.pressure, level.height, level.temperature, level.dew_point,
                               level.wind_direction, level.wind_speed}) {
     *end++ = ' ';
-    end = put_right_aligned_fixed<6>(end, value);
+    end = put_right_aligned_6(end, value);
   }
   *end++ = '\n';
   stream.commit(end);
@@ -197,17 +186,26 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
     stream.commit(end);
   }
   screen_pause(ctx);
-  // Both forms keep the longitude six characters wide: 100.00 and more need no sign column.
-  if (longitude >= 100.0) {
-    write_formatted(stream, "%7d %6ld %6ld %6.2f%c%5.2f%c %5d %6ld\n", 1, wban,
-                    static_cast<long>(station.wmo), latitude, station.lat_hemisphere, longitude,
-                    station.lon_hemisphere, station.elevation,
-                    static_cast<long>(header.release_time));
-  } else {
-    write_formatted(stream, "%7d %6ld %6ld %6.2f%c% 6.2f%c %5d %6ld\n", 1, wban,
-                    static_cast<long>(station.wmo), latitude, station.lat_hemisphere, longitude,
-                    station.lon_hemisphere, station.elevation,
-                    static_cast<long>(header.release_time));
+  {
+    // "%7d %6ld %6ld %6.2f%c%5.2f%c %5d %6ld\n": all but the release time depend on the station
+    // alone, so that part is formatted once for a run of soundings of one station.
+    KvtStationText& last = ctx.kvt_station_text;
+    const StationColumns columns{wban,
+                                 station.wmo,
+                                 latitude,
+                                 longitude,
+                                 station.lat_hemisphere,
+                                 station.lon_hemisphere,
+                                 station.elevation};
+    if (!(columns == last.columns) || last.text.empty()) {
+      last.columns = columns;
+      last.text = station_columns(columns);
+    }
+    char* const line = stream.reserve(last.text.size() + MAX_INTEGER_TEXT + 2);
+    char* end = std::copy(last.text.begin(), last.text.end(), line);
+    end = put_right_aligned(end, header.release_time, 6);
+    *end++ = '\n';
+    stream.commit(end);
   }
   screen_pause(ctx);
   // The fifth column counts the lines of the block; this line itself is not paged.

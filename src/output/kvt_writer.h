@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace wxfetch {
 
@@ -10,6 +11,25 @@ struct ProgramContext;
 
 // The factor that turns tenths of a metre per second into knots: trunc(speed * 0.1925 + 0.5).
 constexpr double KNOTS_FACTOR = 0.1925;
+
+// The columns of the type 1 line that describe the station.
+struct StationColumns {
+  long wban = 0;
+  long wmo = 0;
+  double latitude = 0;
+  double longitude = 0;
+  char lat_hemisphere = 0;
+  char lon_hemisphere = 0;
+  int elevation = 0;
+  bool operator==(const StationColumns&) const = default;
+};
+
+// The type 1 line up to its release time for the station of the last sounding written: one
+// station's soundings come in runs, so the text is formatted once a run.
+struct KvtStationText {
+  StationColumns columns;
+  std::string text;
+};
 
 // Writes ctx.sounding to ctx.output_stream in the KVT format (full variant, or the 100-mb variant
 // when ctx.request.above_100mb is false). Writes nothing when no level is selected. Pages the

@@ -120,6 +120,28 @@ inline char* put_right_aligned_fixed(char* out, int64_t value) {
   return out + WIDTH;
 }
 
+namespace detail {
+
+// The six-column fields of the values SIX_COLUMN_FIRST .. SIX_COLUMN_LAST, eight bytes each (the
+// last two are blanks), which cover nearly every value of a level line: pressures, heights,
+// temperatures, winds and the absent-value markers.
+constexpr int64_t SIX_COLUMN_FIRST = -9999;
+constexpr int64_t SIX_COLUMN_LAST = 99999;
+const uint64_t* six_column_fields();
+
+}  // namespace detail
+
+// As put_right_aligned_fixed<6>, by looking the field up for the common values.
+// REQUIRES: room for 8 characters and for MAX_INTEGER_TEXT at `out`.
+inline char* put_right_aligned_6(char* out, int64_t value) {
+  static const uint64_t* const fields = detail::six_column_fields();
+  if (value >= detail::SIX_COLUMN_FIRST && value <= detail::SIX_COLUMN_LAST) {
+    __builtin_memcpy(out, &fields[value - detail::SIX_COLUMN_FIRST], 8);
+    return out + 6;
+  }
+  return put_right_aligned_fixed<6>(out, value);
+}
+
 // Writes `text` right-aligned with blanks in at least `width` characters, as printf's "%*s".
 // Returns the end of what was written.
 // REQUIRES: room for the larger of `width` and text.size() characters at `out`.

@@ -80,7 +80,19 @@ void OutputStream::write_slow(std::string_view text) {
 }
 
 void OutputStream::write_console(std::string_view text) {
-  if (console_ != nullptr) console_->write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (console_ == nullptr || error_) return;
+  // A console that cannot be written (output redirected to a full disk, a closed descriptor) is
+  // a write error like a file's. When an earlier message already failed, the text is written
+  // again with a flush, so that errno tells why the console fails now.
+  const bool failed_before = !console_->good();
+  if (failed_before) console_->clear();
+  errno = 0;
+  console_->write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (failed_before) console_->flush();
+  if (!console_->good()) {
+    error_ = true;
+    error_number_ = errno != 0 ? errno : EIO;
+  }
 }
 
 bool OutputStream::close() {

@@ -19,7 +19,7 @@ inline constexpr const char* MONTH_CODES[13] = {"",   "JA", "FE", "MA", "AP", "M
 
 // A buffered destination for the writers. Files are written through a large buffer straight to
 // the file descriptor; the first failing write sets the error indicator (with its errno), and
-// everything written after it is dropped.
+// everything written after it is dropped. A console that fails sets the indicator too.
 class OutputStream {
  public:
   enum class Kind { NONE, CONSOLE, FILE };

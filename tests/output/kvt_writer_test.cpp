@@ -357,6 +357,7 @@ TEST(PutRightAligned, FixedWidthFieldsWritePrintfsTextForEveryValue) {
   for (const int64_t value : values) {
     std::snprintf(expected, sizeof expected, "%6lld", static_cast<long long>(value));
     ASSERT_EQ(std::string(text, put_right_aligned_fixed<6>(text, value)), expected) << value;
+    ASSERT_EQ(std::string(text, put_right_aligned_6(text, value)), expected) << value;
     std::snprintf(expected, sizeof expected, "%7lld", static_cast<long long>(value));
     ASSERT_EQ(std::string(text, put_right_aligned_fixed<7>(text, value)), expected) << value;
     std::snprintf(expected, sizeof expected, "%8lld", static_cast<long long>(value));
