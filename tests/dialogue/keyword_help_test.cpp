@@ -14,22 +14,12 @@
 namespace wxfetch {
 namespace {
 
+using testing::USAGE_TEXT;
+
 using testing::source_dir;
 using testing::TestProgram;
 
 const std::string PAUSE = " Press <enter> to continue" + std::string(25, '\b');
-
-const std::string USAGE_TEXT =
-    std::string(80, '-') + "\n" +
-    "  In order to access the tefa database, two command line input parameters\n"
-    "  are required:\n"
-    "\tparameter #1:\tlocation (directory) of the database files\n"
-    "\tparameter #2:\tlocation (directory) of the support files:\n"
-    "\t                  -- tefahelp.txt\n"
-    "\t                  -- stat2000.txt\n"
-    "\t                  -- international_sites.txt\n"
-    "\n  NOTE: default paths are the current directory\n\n" +
-    std::string(79, '-') + "\n";
 
 // Reads replies until the program ends at the end of input; returns them.
 std::vector<std::string> all_replies(const std::string& input) {

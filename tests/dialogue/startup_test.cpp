@@ -13,6 +13,8 @@
 namespace wxfetch {
 namespace {
 
+using testing::USAGE_TEXT;
+
 using testing::TempDir;
 using testing::TestProgram;
 
@@ -42,18 +44,6 @@ const std::string ORIENTATION =
     "    At all times: \n"
     "    \tUse either ALL uppercase or ALL lowercase letters\n"
     "\t\t    when required unless directed otherwise.\n\n\n";
-
-const std::string USAGE_TEXT =
-    std::string(80, '-') + "\n" +
-    "  In order to access the tefa database, two command line input parameters\n"
-    "  are required:\n"
-    "\tparameter #1:\tlocation (directory) of the database files\n"
-    "\tparameter #2:\tlocation (directory) of the support files:\n"
-    "\t                  -- tefahelp.txt\n"
-    "\t                  -- stat2000.txt\n"
-    "\t                  -- international_sites.txt\n"
-    "\n  NOTE: default paths are the current directory\n\n" +
-    std::string(79, '-') + "\n";
 
 const std::string HELP_TEXT = "GENERAL_INFO\nAbout the archive.\nEND.\n";
 const std::string STATION_TABLE =

@@ -22,17 +22,8 @@ namespace fs = std::filesystem;
 using testing::read_file;
 using testing::TempDir;
 
-int run_shell(const std::string& command) {
-  const int raw = std::system(command.c_str());
-  return raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-
-// The path as one shell word.
-std::string shell_quoted(const fs::path& path) {
-  std::string word = "'";
-  for (const char c : path.string()) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return word + "'";
-}
+using testing::run_shell;
+using testing::shell_quoted;
 
 fs::path build_dir() {
   return testing::wxfetch_binary().parent_path();

@@ -20,18 +20,8 @@ namespace fs = std::filesystem;
 using testing::read_file;
 using testing::TempDir;
 
-// Runs `command` through the shell; returns its exit status (-1 when it did not exit).
-int run_shell(const std::string& command) {
-  const int raw = std::system(command.c_str());
-  return raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-
-// The path as one shell word.
-std::string shell_quoted(const fs::path& path) {
-  std::string word = "'";
-  for (const char c : path.string()) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return word + "'";
-}
+using testing::run_shell;
+using testing::shell_quoted;
 
 // The README's command of its scripted example: the code line that pipes a replies file of
 // data/sample/ into build/default/wxfetch.

@@ -1,5 +1,6 @@
 #include "support/test_context.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -41,6 +42,29 @@ std::filesystem::path TempDir::write(const std::string& name, const std::string&
   std::ofstream stream(file, std::ios::binary);
   stream << content;
   return file;
+}
+
+const std::string USAGE_TEXT =
+    std::string(80, '-') + "\n" +
+    "  In order to access the tefa database, two command line input parameters\n"
+    "  are required:\n"
+    "\tparameter #1:\tlocation (directory) of the database files\n"
+    "\tparameter #2:\tlocation (directory) of the support files:\n"
+    "\t                  -- tefahelp.txt\n"
+    "\t                  -- stat2000.txt\n"
+    "\t                  -- international_sites.txt\n"
+    "\n  NOTE: default paths are the current directory\n\n" +
+    std::string(79, '-') + "\n";
+
+int run_shell(const std::string& command) {
+  const int raw = std::system(command.c_str());
+  return raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+std::string shell_quoted(const std::filesystem::path& path) {
+  std::string word = "'";
+  for (const char c : path.string()) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return word + "'";
 }
 
 std::string read_file(const std::filesystem::path& path) {

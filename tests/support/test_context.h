@@ -47,6 +47,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// The usage text that HELP prints where the program's location is asked about.
+extern const std::string USAGE_TEXT;
+
+// Runs `command` through the shell; returns its exit status (-1 when it did not exit).
+int run_shell(const std::string& command);
+// The path as one shell word.
+std::string shell_quoted(const std::filesystem::path& path);
+
 // Reads a whole file; "" when it cannot be read.
 std::string read_file(const std::filesystem::path& path);
 
