@@ -24,6 +24,19 @@ bool overlaps_request(const StationEntry& row, int32_t begin_day, int32_t end_da
          (b > begin_day && e < end_day);
 }
 
+// The WBAN number of the catalogue row at position `p` of the selected rows.
+int32_t row_wban(const ProgramContext& ctx, int16_t p) {
+  const int16_t index = ctx.selected.rows[p];
+  return index >= 0 && index < MAX_STATION_ROWS ? ctx.catalogue.entries[index].wban : -1;
+}
+
+// Orders positions of the selected rows, and WBAN numbers, by WBAN number.
+struct WbanOrder {
+  const ProgramContext& ctx;
+  bool operator()(int16_t p, int32_t wban) const { return row_wban(ctx, p) < wban; }
+  bool operator()(int32_t wban, int16_t p) const { return wban < row_wban(ctx, p); }
+};
+
 }  // namespace
 
 void select_stations(ProgramContext& ctx, float lat_min, float lat_max, float lon_min,
@@ -72,6 +85,12 @@ void select_stations(ProgramContext& ctx, float lat_min, float lat_max, float lo
   selected.station_count = static_cast<int16_t>(station_count);
   selected.row_count = static_cast<int16_t>(row_count);
 
+  // The index of the rows by WBAN number, for find_history_row.
+  for (int p = 0; p < row_count; ++p) selected.rows_by_wban[p] = static_cast<int16_t>(p);
+  std::stable_sort(selected.rows_by_wban.begin(), selected.rows_by_wban.begin() + row_count,
+                   [&](int16_t a, int16_t b) { return row_wban(ctx, a) < row_wban(ctx, b); });
+  selected.indexed_row_count = static_cast<int16_t>(row_count);
+
   // Bubble sort by the key of the request; equal keys keep their order.
   const bool sort_by_wban = access_type == 0 && by_wban;
   const auto key = [&](int i) {
@@ -86,15 +105,28 @@ void select_stations(ProgramContext& ctx, float lat_min, float lat_max, float lo
 
 int16_t find_history_row(const ProgramContext& ctx, int32_t wban, int32_t day) {
   const SelectedStations& selected = ctx.selected;
-  int16_t found = -1;
   const int row_count = in_use(selected.row_count);
-  for (int r = 0; r < row_count; ++r) {
-    const int16_t index = selected.rows[r];
-    if (index < 0 || index >= MAX_STATION_ROWS) continue;
+  const auto contains_day = [&](int16_t index) {
+    if (index < 0 || index >= MAX_STATION_ROWS) return false;
     const StationEntry& row = ctx.catalogue.entries[index];
-    if (row.wban == wban && row.period_begin <= day && day <= row.period_end) found = index;
+    return row.wban == wban && row.period_begin <= day && day <= row.period_end;
+  };
+  if (selected.indexed_row_count != selected.row_count) {
+    // Rows not written by select_stations: the last match in a scan of all of them.
+    for (int r = row_count - 1; r >= 0; --r) {
+      if (contains_day(selected.rows[r])) return selected.rows[r];
+    }
+    return -1;
   }
-  return found;
+  // The station's rows stand together in the index, in the order of `rows`: the last of them
+  // whose period contains the day is the answer.
+  const auto first = selected.rows_by_wban.begin();
+  const auto [from, to] = std::equal_range(first, first + row_count, wban, WbanOrder{ctx});
+  for (auto p = to; p != from;) {
+    const int16_t index = selected.rows[*--p];
+    if (contains_day(index)) return index;
+  }
+  return -1;
 }
 
 }  // namespace wxfetch

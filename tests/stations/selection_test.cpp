@@ -251,5 +251,37 @@ TEST(FindHistoryRow, LastSelectedRowValidOnTheDayWins) {
   EXPECT_EQ(find_history_row(ctx, 99999, 19980101), -1);
 }
 
+TEST(FindHistoryRow, IndexAnswersAsAScanOfEveryRowWould) {
+  // Rows of three stations interleaved, repeated numbers selecting rows twice, and periods that
+  // overlap: the answer must be the last matching row in the order of `rows`, with the index
+  // built by the selection and without it.
+  TestProgram program;
+  ProgramContext& ctx = *program.ctx;
+  set_catalogue(ctx, {{72469, 23062, 0, 0, 19900101, 19981231},
+                      {72476, 23066, 0, 0, 19950101, 19991231},
+                      {72469, 23062, 0, 0, 19980601, 19990630},
+                      {72469, 23062, 0, 0, 19990101, ALWAYS_END},
+                      {72476, 23066, 0, 0, 19990301, 19990331}});
+  request_numbers(ctx, 1, {23062, 23066, 23062});
+  select_numbers(ctx, 19900101, 20001231);
+  ASSERT_EQ(chosen_rows(ctx), (std::vector<int16_t>{0, 2, 3, 1, 4, 0, 2, 3}));
+  for (const int32_t wban : {23062, 23066, 12345}) {
+    for (const int32_t day : {19891231, 19900101, 19980601, 19981231, 19990101, 19990315, 19990630,
+                              19990701, 20001231}) {
+      int16_t expected = -1;
+      for (const int16_t row : chosen_rows(ctx)) {
+        const StationEntry& entry = ctx.catalogue.entries[row];
+        if (entry.wban == wban && entry.period_begin <= day && day <= entry.period_end) {
+          expected = row;
+        }
+      }
+      EXPECT_EQ(find_history_row(ctx, wban, day), expected) << wban << " " << day;
+      ctx.selected.indexed_row_count = -1;  // the same without the index
+      EXPECT_EQ(find_history_row(ctx, wban, day), expected) << wban << " " << day;
+      ctx.selected.indexed_row_count = ctx.selected.row_count;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace wxfetch
