@@ -19,6 +19,11 @@ bool name_exists(const std::string& name) {
   return std::filesystem::exists(name, error);
 }
 
+bool is_folder(const std::string& name) {
+  std::error_code error;
+  return std::filesystem::is_directory(name, error);
+}
+
 std::string station_file_name(int year, int32_t wban) {
   return station_file_number(wban) + "_" + two_digit_year(year) + ".BUF";
 }
@@ -90,6 +95,11 @@ void open_year_file(ProgramContext& ctx, int year, int32_t wban, int16_t& open_s
   const std::string* existing = nullptr;
   for (int i = 0; i < name_count; ++i) {
     target.stream = std::fopen(names[i].c_str(), "rb");
+    if (target.stream != nullptr && is_folder(names[i])) {
+      // A folder opens for reading here but has no bytes to read: it exists and cannot be read.
+      std::fclose(target.stream);
+      target.stream = nullptr;
+    }
     if (target.stream != nullptr) {
       target.path = names[i];
       open_status = FILE_OPENED;

@@ -54,7 +54,7 @@ std::string database_file_name(const std::string& database_directory, int year, 
 // Opens the file of `wban` for `year` into file_slots[slot] and sets `open_status`; with
 // open_status CLOSE_FIRST on entry, first closes file_slots[slot_to_close]'s stream. Tries the
 // upper-case name first, then the folder spelling discovery found with the file name in upper
-// and lower case.
+// and lower case. A folder of the file's name is a file that cannot be opened (FILE_NOT_OPENED).
 void open_year_file(ProgramContext& ctx, int year, int32_t wban, int16_t& open_status, int slot,
                     int slot_to_close);
 
