@@ -7,6 +7,7 @@
 
 #include "database/archive_names.h"
 #include "dialogue/keyword_help.h"
+#include "output/output_files.h"
 #include "program.h"
 #include "text.h"
 
@@ -157,6 +158,17 @@ void no_files_open_dialogue(ProgramContext& ctx) {
 void report_written(ProgramContext& ctx, int32_t written, int blanks) {
   ctx.out << " STATUS:  number of soundings written: " << written << std::string(blanks, ' ')
           << "\n\n";
+}
+
+void start_output_file(ProgramContext& ctx, int32_t& written, int blanks, int32_t date,
+                       int32_t begin_date, std::string& output_directory, int16_t station_row,
+                       int16_t output_format, int16_t file_structure, bool first_file) {
+  if (written != 0) {
+    report_written(ctx, written, blanks);
+    written = 0;
+  }
+  open_output_file(ctx, date, begin_date, output_directory, station_row, output_format,
+                   file_structure, first_file);
 }
 
 }  // namespace wxfetch

@@ -129,4 +129,10 @@ void no_files_open_dialogue(ProgramContext& ctx);
 // " STATUS:  number of soundings written: N" followed by `blanks` blanks and two line ends.
 void report_written(ProgramContext& ctx, int32_t written, int blanks);
 
+// Starts the next output file for a sounding at `date`: first reports (with `blanks` blanks) how
+// many soundings went to the previous file, when any, and counts `written` from 0 again.
+void start_output_file(ProgramContext& ctx, int32_t& written, int blanks, int32_t date,
+                       int32_t begin_date, std::string& output_directory, int16_t station_row,
+                       int16_t output_format, int16_t file_structure, bool first_file);
+
 }  // namespace wxfetch

@@ -42,12 +42,8 @@ int32_t extract_station_series(ProgramContext& ctx, const std::string& begin_dat
     const bool new_file = last_file_station == 0 || station_file_structure == 2 ||
                           (station_file_structure == 1 && station.wban != last_file_station);
     if (to_files && new_file) {
-      if (written != 0) {
-        report_written(ctx, written, 20);
-        written = 0;
-      }
-      open_output_file(ctx, date, begin.value, output_directory, station_row, output_format,
-                       station_file_structure, first_file);
+      start_output_file(ctx, written, 20, date, begin.value, output_directory, station_row,
+                        output_format, station_file_structure, first_file);
       last_file_station = station.wban;
     }
     first_file = false;

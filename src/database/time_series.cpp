@@ -203,12 +203,8 @@ void TimeSeriesRun::deliver(int slot, int32_t date) {
   station_number_ = ctx_.request.station_id_type == 0 ? station.wmo : station.wban;
   status_line(date);
   if (to_files_ && new_file_) {
-    if (written_ != 0) {
-      report_written(ctx_, written_, 16);
-      written_ = 0;
-    }
-    open_output_file(ctx_, date, begin_.value, output_directory_, station_row_, output_format_,
-                     file_structure_, first_file_);
+    start_output_file(ctx_, written_, 16, date, begin_.value, output_directory_, station_row_,
+                      output_format_, file_structure_, first_file_);
     new_file_ = false;
   }
   first_file_ = false;
