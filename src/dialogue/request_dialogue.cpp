@@ -108,30 +108,38 @@ std::string ask_date_text(ProgramContext& ctx, std::string_view prompt, const st
   }
 }
 
+// Asks a date question, offering `shown()`, until the date lies in the years of the database
+// with a month, day and hour in range; after a date out of range prints `range_error` and looks
+// for the years again. Keeps the text and its value in `text` and `value`, also when rejected.
+template <typename Shown>
+void ask_date(ProgramContext& ctx, std::string_view prompt, Shown shown, std::string& text,
+              int32_t& value, const char* range_error) {
+  for (;;) {
+    text = ask_date_text(ctx, prompt, shown());
+    const long number = date_value(text);
+    value = to_int32(number);
+    if (date_in_range(ctx, number)) return;
+    ctx.out << range_error;
+    discover_years(ctx);
+  }
+}
+
 // Asks for the beginning and ending dates until both are in range and in order; sets
 // default_date to the accepted beginning date.
 void ask_period(ProgramContext& ctx, bool first_request) {
   AccessRequest& request = ctx.request;
   for (;;) {
-    for (;;) {
-      const std::string shown = first_request ? ctx.default_date : request.begin_date;
-      request.begin_date = ask_date_text(ctx, "\n What is the beginning date? YYYYMMDDHH ", shown);
-      const long value = date_value(request.begin_date);
-      request.begin_value = to_int32(value);
-      if (date_in_range(ctx, value)) break;
-      ctx.out << "\n ERROR - beginning date out of range\n\n";
-      discover_years(ctx);
-    }
-    for (;;) {
-      const bool from_begin = first_request || request.end_value < request.begin_value;
-      const std::string shown = from_begin ? request.begin_date : request.end_date;
-      request.end_date = ask_date_text(ctx, " What is the ending date? YYMMDDHH ", shown);
-      const long value = date_value(request.end_date);
-      request.end_value = to_int32(value);
-      if (date_in_range(ctx, value)) break;
-      ctx.out << " ERROR - ending date out of range\n\n";
-      discover_years(ctx);
-    }
+    ask_date(
+        ctx, "\n What is the beginning date? YYYYMMDDHH ",
+        [&] { return first_request ? ctx.default_date : request.begin_date; }, request.begin_date,
+        request.begin_value, "\n ERROR - beginning date out of range\n\n");
+    ask_date(
+        ctx, " What is the ending date? YYMMDDHH ",
+        [&] {
+          const bool from_begin = first_request || request.end_value < request.begin_value;
+          return from_begin ? request.begin_date : request.end_date;
+        },
+        request.end_date, request.end_value, " ERROR - ending date out of range\n\n");
     if (request.begin_value <= request.end_value) break;
     ctx.out << " ERROR - beginning date is greater than ending date\n\n";
   }
@@ -156,7 +164,8 @@ void ask_hours(ProgramContext& ctx) {
 
 // Reads the station list file into the requested numbers, one element per piece of at most 33
 // characters; a piece without a number leaves its element as it was. Returns the number of
-// elements read, at most MAX_STATION_ROWS (a warning says when further numbers were left out).
+// elements read, at most MAX_STATION_ROWS (a warning says when the piece after them holds a
+// number, which is left out like everything after it).
 int16_t read_station_file(ProgramContext& ctx, std::istream& file) {
   const bool wban = ctx.request.station_id_type == 1;
   std::string piece;
@@ -165,8 +174,9 @@ int16_t read_station_file(ProgramContext& ctx, std::istream& file) {
     long number = 0;
     const bool has_number = scan_long(piece, number);
     if (count == MAX_STATION_ROWS) {
-      if (!has_number) continue;
-      ctx.out << " WARNING: only the first 2000 stations of the file are used\n";
+      // Only the piece after a full table is looked at, so that a file without end (a device
+      // named by mistake) cannot keep the dialogue reading.
+      if (has_number) ctx.out << " WARNING: only the first 2000 stations of the file are used\n";
       break;
     }
     StationNumbers& element = ctx.selected.stations[count++];
@@ -257,6 +267,18 @@ void ask_bound(ProgramContext& ctx, std::string_view question, float& bound) {
   }
 }
 
+// Asks for a minimum and a maximum bound (prompts formatted with their current values) until
+// the maximum is not below the minimum.
+void ask_bound_pair(ProgramContext& ctx, const char* min_prompt, const char* max_prompt, float& min,
+                    float& max, const char* order_error) {
+  for (;;) {
+    ask_bound(ctx, cformat(min_prompt, static_cast<double>(min)), min);
+    ask_bound(ctx, cformat(max_prompt, static_cast<double>(max)), max);
+    if (max >= min) return;
+    ctx.out << order_error;
+  }
+}
+
 // Access by geographic location: the latitude bounds, then the longitude bounds, each pair
 // asked again while its maximum lies below its minimum.
 void ask_box(ProgramContext& ctx) {
@@ -265,30 +287,12 @@ void ask_box(ProgramContext& ctx) {
   ctx.out << "\n\t\t Geographic Location Access \n\n"
           << "  NOTE:  For soundings in the western hemisphere, use negative longitudes.\n\n"
           << " Input the bounds of your lat/long box \n";
-  for (;;) {
-    ask_bound(ctx,
-              cformat("\t Enter the MINIMUM value latitude: [%4.2f]\b\b\b\b\b\b",
-                      static_cast<double>(request.lat_min)),
-              request.lat_min);
-    ask_bound(ctx,
-              cformat("\t Enter the MAXIMUM value latitude: [%4.2f]\b\b\b\b\b\b",
-                      static_cast<double>(request.lat_max)),
-              request.lat_max);
-    if (request.lat_max >= request.lat_min) break;
-    ctx.out << " ERROR: the MAX latitude is less than the MIN latitude\n";
-  }
-  for (;;) {
-    ask_bound(ctx,
-              cformat("\n\t Enter the MINIMUM value longitude: [%3.2f]\b\b\b\b\b\b\b",
-                      static_cast<double>(request.lon_min)),
-              request.lon_min);
-    ask_bound(ctx,
-              cformat("\t Enter the MAXIMUM value longitude: [%3.2f]\b\b\b\b\b\b\b",
-                      static_cast<double>(request.lon_max)),
-              request.lon_max);
-    if (request.lon_max >= request.lon_min) break;
-    ctx.out << " ERROR: the MAX longitude is less than the MIN longitude\n";
-  }
+  ask_bound_pair(ctx, "\t Enter the MINIMUM value latitude: [%4.2f]\b\b\b\b\b\b",
+                 "\t Enter the MAXIMUM value latitude: [%4.2f]\b\b\b\b\b\b", request.lat_min,
+                 request.lat_max, " ERROR: the MAX latitude is less than the MIN latitude\n");
+  ask_bound_pair(ctx, "\n\t Enter the MINIMUM value longitude: [%3.2f]\b\b\b\b\b\b\b",
+                 "\t Enter the MAXIMUM value longitude: [%3.2f]\b\b\b\b\b\b\b", request.lon_min,
+                 request.lon_max, " ERROR: the MAX longitude is less than the MIN longitude\n");
 }
 
 void set_box(AccessRequest& request, float lat_min, float lat_max, float lon_min, float lon_max) {
