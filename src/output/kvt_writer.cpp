@@ -233,8 +233,10 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
       level.wind_speed = static_cast<int32_t>(level.wind_speed * KNOTS_FACTOR + 0.5);
     }
     write_level_line(stream, level);
-    screen_pause(ctx);
-    check_write_error(ctx);
+    // The per-line calls, skipped inline when there is nothing for them to do (files are never
+    // paged; the error indicator is rarely set).
+    if (ctx.paging.paging_on) screen_pause(ctx);
+    if (ctx.output_stream.error()) check_write_error(ctx);
   }
 }
 
