@@ -21,6 +21,14 @@ OutputStream::~OutputStream() {
   close_quietly();
 }
 
+void OutputStream::set_console(std::ostream& console) {
+  console_ = &console;
+  // The console's state is looked at once here already: a sanitizer build checks the stream's
+  // type at the first look, which takes file descriptors that a run at the limit of open files
+  // (many database files of a year) may not have left later.
+  (void)console.good();
+}
+
 void OutputStream::use_console() {
   close_quietly();
   kind_ = Kind::CONSOLE;

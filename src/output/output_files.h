@@ -34,7 +34,7 @@ class OutputStream {
   bool is_file() const { return kind_ == Kind::FILE; }
 
   // The console the screen state writes to (set once by the program context).
-  void set_console(std::ostream& console) { console_ = &console; }
+  void set_console(std::ostream& console);
   // Switches to the screen or to no stream (closing an open file quietly first).
   void use_console();
   void use_none();

@@ -27,6 +27,10 @@ constexpr long FIRST_HISTORY_YEAR = 1946;
 constexpr long LAST_HISTORY_YEAR = 4600;
 // Rows are read from the console as into a reply buffer of this size.
 constexpr size_t REPLY_BUFFER = 80;
+// STAT at a question of the help opens a visit inside the visit; beyond this many open visits
+// a further STAT only says so, so that a script of STAT replies cannot exhaust the stack.
+constexpr int MAX_OPEN_VISITS = 16;
+int open_visits = 0;
 
 // The search menu: modes 0 to 2 look for a word, 3 and 4 for a number, 5 shows every row.
 enum SearchMode : long {
@@ -103,7 +107,8 @@ void show_history_row(ProgramContext& ctx, int16_t row, int32_t& rows_shown, boo
                      static_cast<int>(entry.elevation), name.c_str(), state.c_str(),
                      country.c_str(), static_cast<long>(entry.period_begin),
                      static_cast<long>(entry.period_end));
-  if (rows_shown > ctx.page_length - 4) {
+  // In 64 bits: the page length may be any 32-bit number.
+  if (rows_shown > static_cast<int64_t>(ctx.page_length) - 4) {
     ctx.out << " Press <enter> to continue";
     ctx.out.flush();
     std::string piece;
@@ -272,6 +277,17 @@ bool wants_to_leave(ProgramContext& ctx) {
 }  // namespace
 
 void station_history_help(ProgramContext& ctx) {
+  if (open_visits >= MAX_OPEN_VISITS) {
+    ctx.out << "\n The station history help is already open.\n";
+    return;
+  }
+  struct OpenVisit {
+    OpenVisit() { ++open_visits; }
+    ~OpenVisit() { --open_visits; }
+    OpenVisit(const OpenVisit&) = delete;
+    OpenVisit& operator=(const OpenVisit&) = delete;
+  } open_visit;
+
   ctx.out << DASH_LINE << "\t\tEntering Station Identification HELP\t\n"
           << "\t\t************************************\t\n\n"
           << "\tThere are over 1000 station entries in the station history file\n";

@@ -9,7 +9,9 @@ namespace wxfetch {
 
 struct ProgramContext;
 
-// Runs one visit; returns when the user types EXIT or exit after a search.
+// Runs one visit; returns when the user types EXIT or exit after a search. A visit opened (by
+// STAT) while 16 visits are open already only prints " The station history help is already
+// open." and returns.
 void station_history_help(ProgramContext& ctx);
 
 }  // namespace wxfetch

@@ -525,6 +525,22 @@ TEST_F(FaultTest, EndOfInputAtEveryQuestionEndsTheProgram) {
   }
 }
 
+TEST_F(FaultTest, AnyPageLengthPagesHelpAndListingsWithoutFault) {
+  write_archive(1, 0);
+  for (const char* page_length :
+       {"-99999999999", "-2147483648", "-1", "0", "1", "2147483647", "99999999999", "twenty"}) {
+    SCOPED_TRACE(page_length);
+    TempDir work;
+    // STAT at the offer, HELP at its first question, then "5": every row is listed (the pauses
+    // take a "5" each), and the question after the listing takes the rest.
+    std::vector<std::string> replies = {"STAT", "HELP"};
+    replies.insert(replies.end(), 300, "5");
+    const ProgramRun run = this->run(work, lines(replies), {}, {args()[0], args()[1], page_length});
+    expect_clean_end(run, 0);
+    EXPECT_TRUE(contains(run.out, " DNR   23062   72469"));
+  }
+}
+
 TEST_F(FaultTest, LongRepliesAreReadIn79CharacterPieces) {
   write_archive(1, 0);
   struct Case {

@@ -1,0 +1,56 @@
+// Fuzz target: arbitrary text as a station history table and as an international sites table,
+// each loaded into a fresh catalogue and then together into one; the rows loaded are then
+// selected by a world-wide box, looked up by date and listed by the station history help.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "fuzz_support.h"
+#include "stations/history_help.h"
+
+namespace {
+
+using namespace wxfetch;
+
+// Selects every row of the catalogue valid in 1998 and lists all rows with the history help.
+void use_catalogue(fuzz::FuzzProgram& program) {
+  ProgramContext& ctx = *program.ctx;
+  select_stations(ctx, -90.0f, 90.0f, -180.0f, 180.0f, /*access_type=*/3, 19980101, 19981231);
+  for (int s = 0; s < ctx.selected.station_count; ++s) {
+    find_history_row(ctx, ctx.selected.stations[s].wban, 19980615);
+  }
+  // No date, every row; EXIT.
+  program.in.clear();
+  program.in.str("N\n5\nEXIT\n");
+  fuzz::run_to_end([&] { station_history_help(ctx); });
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static fuzz::FuzzProgram program;
+  ProgramContext& ctx = *program.ctx;
+  ctx.page_length = 1 << 20;  // one page: the listing never pauses
+  ctx.default_date = "1998010100";
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  bool overflow = false;
+
+  ctx.catalogue = StationCatalogue{};
+  std::istringstream history(text);
+  load_history_rows(history, ctx.catalogue, overflow);
+  use_catalogue(program);
+
+  ctx.catalogue = StationCatalogue{};
+  std::istringstream international(text);
+  load_international_rows(international, ctx.catalogue, overflow);
+  use_catalogue(program);
+
+  ctx.catalogue = StationCatalogue{};
+  std::istringstream both_history(text);
+  load_history_rows(both_history, ctx.catalogue, overflow);
+  std::istringstream both_international(text);
+  load_international_rows(both_international, ctx.catalogue, overflow);
+  use_catalogue(program);
+  return 0;
+}

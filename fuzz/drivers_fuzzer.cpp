@@ -1,0 +1,90 @@
+// Fuzz target: a whole station-year file of arbitrary bytes, TEFA1998/23062_98.BUF in a scratch
+// archive, read by both extraction drivers over all of 1998: to the screen (page length 0, so
+// that no pause waits for a reply) in both formats, and to output files in a scratch folder.
+//
+// The same bytes are also the file of WBAN 24011, and the "file" of WBAN 94823 is a folder,
+// which exists but cannot be read: the synoptic sort then reads 24011 through the stream that
+// the files it could not open share.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "database/station_series.h"
+#include "database/time_series.h"
+#include "fuzz_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace wxfetch;
+
+struct Scratch {
+  fs::path archive;     // the database directory
+  fs::path file;        // the station-year file of WBAN 23062 for 1998
+  fs::path copy;        // the same bytes as the file of WBAN 24011
+  std::string outputs;  // the output directory, ending in "/"
+};
+
+const Scratch& scratch() {
+  static const Scratch made = [] {
+    Scratch s;
+    s.archive = fuzz::scratch_directory() / "archive";
+    s.file = s.archive / "TEFA1998" / "23062_98.BUF";
+    s.copy = s.archive / "TEFA1998" / "24011_98.BUF";
+    fs::create_directories(s.archive / "TEFA1998" / "94823_98.BUF");
+    fs::create_directories(fuzz::scratch_directory() / "out");
+    s.outputs = (fuzz::scratch_directory() / "out").string() + "/";
+    return s;
+  }();
+  return made;
+}
+
+// One extraction run on a fresh context: stations 23062, 24011 and 94823 selected by WBAN
+// number for 1998.
+void extract(int16_t sort_order, int16_t output_format, int16_t level_type, int16_t output_location,
+             int16_t file_structure) {
+  fuzz::FuzzProgram program;
+  ProgramContext& ctx = *program.ctx;
+  ctx.database_directory = scratch().archive.string() + "/";
+  ctx.page_length = 0;
+  fuzz::small_catalogue(ctx.catalogue);
+  ctx.request.station_id_type = 1;
+  ctx.request.sort_order = sort_order;
+  ctx.request.above_100mb = level_type != 2;
+  ctx.selected.stations[0] = StationNumbers{72469, 23062};
+  ctx.selected.stations[1] = StationNumbers{72520, 94823};
+  ctx.selected.stations[2] = StationNumbers{72764, 24011};
+  ctx.selected.station_count = 3;
+  select_stations(ctx, 0, 0, 0, 0, /*access_type=*/0, 19980101, 19981231);
+  if (output_location == 0) {
+    ctx.output_stream.use_console();
+  } else {
+    ctx.output_stream.use_none();
+  }
+  std::string directory = scratch().outputs;
+  fuzz::run_to_end([&] {
+    if (sort_order == 0) {
+      extract_time_series(ctx, "1998010100", "1998123123", 0, level_type, 0, output_format,
+                          file_structure, output_location, directory);
+    } else {
+      extract_station_series(ctx, "1998010100", "1998123123", 0, level_type, 1, output_format,
+                             file_structure, output_location, directory);
+    }
+  });
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  for (const fs::path& path : {scratch().file, scratch().copy}) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  extract(0, 0, 0, 0, 0);  // synoptic sort, KVT, all levels, screen
+  extract(1, 1, 0, 0, 0);  // climatological sort, FAA604, all levels, screen
+  extract(0, 1, 2, 1, 0);  // synoptic sort, FAA604, into one file
+  extract(1, 0, 2, 1, 1);  // climatological sort, KVT below 100 mb, one file per station
+  return 0;
+}
