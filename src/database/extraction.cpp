@@ -68,7 +68,6 @@ bool RecordReader::ensure(size_t count) {
   if (count <= size()) return true;
   if (stream_ == nullptr || window_offset_ < 0 || at_end_) return false;
   const size_t wanted = view_ + count;
-  if (buffer_.size() < wanted) buffer_.resize(std::max(wanted, window_));
   // The stream may have been used elsewhere since the window was read: read on from the end
   // of the window.
   if (std::fseek(stream_, static_cast<long>(window_offset_ + static_cast<int64_t>(size_)),
@@ -76,7 +75,11 @@ bool RecordReader::ensure(size_t count) {
     return false;
   }
   while (size_ < wanted) {
-    const size_t got = std::fread(buffer_.data() + size_, 1, wanted - size_, stream_);
+    // The buffer grows as bytes arrive, so that a damaged length asking for megabytes costs
+    // nothing when the file is short.
+    if (buffer_.size() <= size_) buffer_.resize(std::min(wanted, std::max(2 * size_, window_)));
+    const size_t room = std::min(buffer_.size(), wanted) - size_;
+    const size_t got = std::fread(buffer_.data() + size_, 1, room, stream_);
     if (got == 0) {
       at_end_ = true;
       break;
