@@ -30,68 +30,9 @@ using testing::read_file;
 using testing::source_dir;
 using testing::TempDir;
 
-// Seconds after which a run that has not ended is taken for a hang.
-constexpr unsigned HANG_SECONDS = 120;
-
-struct RunOptions {
-  std::optional<rlim_t> file_size_limit;  // RLIMIT_FSIZE of the child, in bytes
-  std::optional<fs::path> console;        // standard output, if not a file of the run
-};
-
-struct ProgramRun {
-  int status = -1;    // exit status; -1 when the program did not exit by itself
-  bool hung = false;  // killed by the safety alarm
-  int signal = 0;     // the signal that ended it, if any
-  std::string out;
-  std::string err;
-};
-
-// Runs the program in `directory` with `args` and its standard input read from a file holding
-// `replies`.
-ProgramRun run_program(const fs::path& directory, const std::vector<std::string>& args,
-                       const std::string& replies, const RunOptions& options = {}) {
-  const fs::path replies_path = directory / "replies.txt";
-  std::ofstream(replies_path, std::ios::binary) << replies;
-  const fs::path out_path = directory / "stdout.txt";
-  const fs::path err_path = directory / "stderr.txt";
-  std::string program = testing::wxfetch_binary().string();
-  std::vector<std::string> argv_text = {program};
-  argv_text.insert(argv_text.end(), args.begin(), args.end());
-
-  const pid_t child = fork();
-  if (child == 0) {
-    std::vector<char*> argv;
-    for (std::string& arg : argv_text) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const int in = open(replies_path.c_str(), O_RDONLY);
-    const int out =
-        open(options.console.value_or(out_path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-        chdir(directory.c_str()) != 0) {
-      _exit(127);
-    }
-    if (options.file_size_limit) {
-      const rlimit limit{*options.file_size_limit, *options.file_size_limit};
-      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
-    }
-    alarm(HANG_SECONDS);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  ProgramRun run;
-  int wait_status = 0;
-  if (child > 0 && waitpid(child, &wait_status, 0) == child) {
-    if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
-    if (WIFSIGNALED(wait_status)) {
-      run.signal = WTERMSIG(wait_status);
-      run.hung = run.signal == SIGALRM;
-    }
-  }
-  run.out = read_file(out_path);
-  run.err = read_file(err_path);
-  return run;
-}
+using testing::ProgramRun;
+using testing::run_program;
+using testing::RunOptions;
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;

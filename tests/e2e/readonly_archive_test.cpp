@@ -49,33 +49,6 @@ void set_writable(const fs::path& root, bool writable) {
   for (const fs::path& path : paths) fs::permissions(path, write_bits, option);
 }
 
-// Runs the program in `directory` with its replies read from a file; returns the exit status.
-int run_program(const fs::path& directory, const std::vector<std::string>& args,
-                const std::string& replies) {
-  const fs::path replies_path = directory / "replies.txt";
-  std::ofstream(replies_path) << replies;
-  std::string program = testing::wxfetch_binary().string();
-  std::vector<std::string> argv_text = {program};
-  argv_text.insert(argv_text.end(), args.begin(), args.end());
-  const pid_t child = fork();
-  if (child == 0) {
-    std::vector<char*> argv;
-    for (std::string& arg : argv_text) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const int in = open(replies_path.c_str(), O_RDONLY);
-    const int out = open((directory / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(directory.c_str()) != 0) {
-      _exit(127);
-    }
-    alarm(600);  // a safety net against a hang
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
-
 // The sample archive of this build (target sample_archive), copied to `copy`; when the build has
 // not written it, the generator writes it there.
 void copy_sample_archive(const fs::path& copy) {
@@ -109,8 +82,13 @@ TEST(ReadOnlyArchive, AFullRunLeavesEveryFileOfTheArchiveAsItWas) {
       "by_day", "3",          "Y",          "1", "0", "1", "1", "by_station", "1", "N", "N"};
   std::string text;
   for (const std::string& reply : replies) text += reply + "\n";
-  const int status = run_program(
-      work.path(), {archive.string(), (source_dir() / "data/sample/support").string()}, text);
+  testing::RunOptions options;
+  options.hang_seconds = 600;
+  const int status =
+      testing::run_program(work.path(),
+                           {archive.string(), (source_dir() / "data/sample/support").string()},
+                           text, options)
+          .status;
   set_writable(archive, true);
 
   EXPECT_GT(status, 0) << read_file(work.path() / "stdout.txt");

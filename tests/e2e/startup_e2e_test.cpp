@@ -18,46 +18,12 @@ using testing::source_dir;
 using testing::TempDir;
 using testing::wxfetch_binary;
 
-struct ProgramRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using testing::ProgramRun;
 
-// Runs the program in `directory` with `args`, its standard input read from a file holding
-// `replies`; returns its exit status and what it printed.
+// Runs the program in the temporary directory (see testing::run_program).
 ProgramRun run_program(const TempDir& directory, const std::vector<std::string>& args,
                        const std::string& replies) {
-  const auto replies_path = directory.write("replies.txt", replies);
-  const auto out_path = directory.path() / "stdout.txt";
-  const auto err_path = directory.path() / "stderr.txt";
-  const std::string program = wxfetch_binary().string();
-  std::vector<std::string> argv_text = {program};
-  argv_text.insert(argv_text.end(), args.begin(), args.end());
-
-  const pid_t child = fork();
-  if (child == 0) {
-    std::vector<char*> argv;
-    for (std::string& arg : argv_text) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const int in = open(replies_path.c_str(), O_RDONLY);
-    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-        chdir(directory.path().c_str()) != 0) {
-      _exit(127);
-    }
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  ProgramRun run;
-  int wait_status = 0;
-  if (child > 0 && waitpid(child, &wait_status, 0) == child && WIFEXITED(wait_status)) {
-    run.status = WEXITSTATUS(wait_status);
-  }
-  run.out = read_file(out_path);
-  run.err = read_file(err_path);
-  return run;
+  return testing::run_program(directory.path(), args, replies);
 }
 
 const std::string HELP_FILE_MISSING =

@@ -1,8 +1,11 @@
 #include "support/test_context.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -65,6 +68,51 @@ std::string shell_quoted(const std::filesystem::path& path) {
   std::string word = "'";
   for (const char c : path.string()) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return word + "'";
+}
+
+ProgramRun run_program(const std::filesystem::path& directory, const std::vector<std::string>& args,
+                       const std::string& replies, const RunOptions& options) {
+  const std::filesystem::path replies_path = directory / "replies.txt";
+  std::ofstream(replies_path, std::ios::binary) << replies;
+  const std::filesystem::path out_path = directory / "stdout.txt";
+  const std::filesystem::path err_path = directory / "stderr.txt";
+  std::string program = wxfetch_binary().string();
+  std::vector<std::string> argv_text = {program};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+
+  const pid_t child = fork();
+  if (child == 0) {
+    std::vector<char*> argv;
+    for (std::string& arg : argv_text) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int in = open(replies_path.c_str(), O_RDONLY);
+    const int out =
+        open(options.console.value_or(out_path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+        chdir(directory.c_str()) != 0) {
+      _exit(127);
+    }
+    if (options.file_size_limit) {
+      const rlimit limit{*options.file_size_limit, *options.file_size_limit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+    }
+    alarm(options.hang_seconds);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  ProgramRun run;
+  int wait_status = 0;
+  if (child > 0 && waitpid(child, &wait_status, 0) == child) {
+    if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
+    if (WIFSIGNALED(wait_status)) {
+      run.signal = WTERMSIG(wait_status);
+      run.hung = run.signal == SIGALRM;
+    }
+  }
+  run.out = read_file(out_path);
+  run.err = read_file(err_path);
+  return run;
 }
 
 std::string read_file(const std::filesystem::path& path) {

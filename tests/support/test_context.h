@@ -3,8 +3,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "program.h"
 
@@ -54,6 +56,27 @@ extern const std::string USAGE_TEXT;
 int run_shell(const std::string& command);
 // The path as one shell word.
 std::string shell_quoted(const std::filesystem::path& path);
+
+// How run_program runs the built program.
+struct RunOptions {
+  std::optional<unsigned long> file_size_limit;  // RLIMIT_FSIZE of the child, in bytes
+  std::optional<std::filesystem::path> console;  // standard output, if not a file of the run
+  unsigned hang_seconds = 120;                   // a run still going then is killed as hung
+};
+
+// What a run of the built program did.
+struct ProgramRun {
+  int status = -1;    // exit status; -1 when the program did not exit by itself
+  bool hung = false;  // killed by the safety alarm
+  int signal = 0;     // the signal that ended it, if any
+  std::string out;
+  std::string err;
+};
+
+// Runs the built wxfetch in `directory` with `args`, its standard input read from a file holding
+// `replies` and its output kept in files of the directory.
+ProgramRun run_program(const std::filesystem::path& directory, const std::vector<std::string>& args,
+                       const std::string& replies, const RunOptions& options = {});
 
 // Reads a whole file; "" when it cannot be read.
 std::string read_file(const std::filesystem::path& path);
