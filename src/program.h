@@ -69,7 +69,7 @@ struct ProgramContext {
 
   OutputStream output_stream;
   PagingState paging;
-  KvtStationText kvt_station_text;
+  std::vector<KvtStationText> kvt_station_texts;  // by catalogue row, filled as used
 };
 
 }  // namespace wxfetch

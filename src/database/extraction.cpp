@@ -7,6 +7,7 @@
 
 #include "database/archive_names.h"
 #include "dialogue/keyword_help.h"
+#include "output/number_format.h"
 #include "output/output_files.h"
 #include "program.h"
 #include "text.h"
@@ -156,6 +157,21 @@ void no_files_open_dialogue(ProgramContext& ctx) {
   std::string reply;
   read_reply(ctx, reply);
   KeywordHelp(ctx, reply, "NO_FILES_OPEN");
+}
+
+void write_progress(std::ostream& out, std::string_view first, long first_number,
+                    std::string_view second, long second_number) {
+  char line[128];
+  char* end = line;
+  const auto put = [&](std::string_view text, long number) {
+    text = text.substr(0, 40);
+    end = std::copy(text.begin(), text.end(), end);
+    end = put_right_aligned(end, number, 0);
+  };
+  put(first, first_number);
+  if (!second.empty()) put(second, second_number);
+  *end++ = '\r';
+  out.write(line, end - line);
 }
 
 void report_written(ProgramContext& ctx, int32_t written, int blanks) {

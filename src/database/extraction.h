@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wxfetch {
@@ -125,6 +127,12 @@ void report_failure(ProgramContext& ctx, const char* text);
 
 // The dialogue shown when no database file could be opened for the request.
 void no_files_open_dialogue(ProgramContext& ctx);
+
+// Writes a progress line: `first` and `first_number`, then (when `second` is not empty) `second`
+// and `second_number`, then "\r", as printing them with "%s%ld%s%ld\r" would. These lines
+// come with every sounding written to files, so they are formatted by hand.
+void write_progress(std::ostream& out, std::string_view first, long first_number,
+                    std::string_view second = {}, long second_number = 0);
 
 // " STATUS:  number of soundings written: N" followed by `blanks` blanks and two line ends.
 void report_written(ProgramContext& ctx, int32_t written, int blanks);

@@ -50,9 +50,9 @@ int32_t extract_station_series(ProgramContext& ctx, const std::string& begin_dat
     decode_record(ctx, reader, path, date, level_type, wind_units, output_format, station_row);
     ++written;
     if (to_files) {
-      ctx.out << " STATUS:  processing station: "
-              << (ctx.request.station_id_type == 0 ? station.wmo : station.wban)
-              << " date: " << date << "\r";
+      write_progress(ctx.out, " STATUS:  processing station: ",
+                     ctx.request.station_id_type == 0 ? station.wmo : station.wban,
+                     " date: ", date);
     }
   };
 

@@ -190,7 +190,7 @@ void TimeSeriesRun::visit_hour(int32_t date, int day, int hour) {
 
 void TimeSeriesRun::status_line(int32_t date) {
   if (to_files_) {
-    ctx_.out << " STATUS:  processing date: " << date << " station: " << station_number_ << "\r";
+    write_progress(ctx_.out, " STATUS:  processing date: ", date, " station: ", station_number_);
   }
 }
 
@@ -256,7 +256,7 @@ int32_t extract_time_series(ProgramContext& ctx, const std::string& begin_date,
         const int last_hour = last_of_period && day == end.day ? end.hour : 23;
         for (int hour = first_hour; hour <= last_hour; ++hour) {
           const int32_t date = year * 1000000 + month * 10000 + day * 100 + hour;
-          if (run.to_files()) ctx.out << " STATUS:  processing date: " << date << "\r";
+          if (run.to_files()) write_progress(ctx.out, " STATUS:  processing date: ", date);
           run.file_step(4);
           if (!hour_wanted(hour_choice, hour)) continue;
           run.visit_hour(date, day, hour);

@@ -188,8 +188,10 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
   screen_pause(ctx);
   {
     // "%7d %6ld %6ld %6.2f%c%5.2f%c %5d %6ld\n": all but the release time depend on the station
-    // alone, so that part is formatted once for a run of soundings of one station.
-    KvtStationText& last = ctx.kvt_station_text;
+    // alone, so that part is formatted once per station (and again only if its row changed).
+    // One text per catalogue row: the synoptic sort takes the stations in turn.
+    if (ctx.kvt_station_texts.empty()) ctx.kvt_station_texts.resize(MAX_STATION_ROWS);
+    KvtStationText& last = ctx.kvt_station_texts[static_cast<size_t>(station_row)];
     const StationColumns columns{wban,
                                  station.wmo,
                                  latitude,

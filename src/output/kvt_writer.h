@@ -24,8 +24,8 @@ struct StationColumns {
   bool operator==(const StationColumns&) const = default;
 };
 
-// The type 1 line up to its release time for the station of the last sounding written: one
-// station's soundings come in runs, so the text is formatted once a run.
+// The type 1 line up to its release time for one catalogue row, formatted at its first sounding
+// and kept with the columns it was formatted from.
 struct KvtStationText {
   StationColumns columns;
   std::string text;
