@@ -69,7 +69,9 @@ struct ProgramContext {
 
   OutputStream output_stream;
   PagingState paging;
-  std::vector<KvtStationText> kvt_station_texts;  // by catalogue row, filled as used
+  std::vector<KvtStationText> kvt_station_texts;
+  // Station history visits open inside each other (STAT typed within a visit).
+  int open_history_visits = 0;  // by catalogue row, filled as used
 };
 
 }  // namespace wxfetch

@@ -69,13 +69,12 @@ std::string station_columns(const StationColumns& c) {
                        c.lat_hemisphere, c.longitude, c.lon_hemisphere, c.elevation);
 }
 
-// Writes a line of integer columns: the first `first_width` wide, the others 6 wide after a
+// Writes a line of integer columns: the first 7 wide, the others 6 wide after a
 // blank each, as "%7ld %6ld ...\n" would.
-void write_integer_line(OutputStream& stream, std::initializer_list<int64_t> columns,
-                        int first_width = 7) {
+void write_integer_line(OutputStream& stream, std::initializer_list<int64_t> columns) {
   char* const line = stream.reserve(columns.size() * (MAX_INTEGER_TEXT + 1) + 8);
   char* end = line;
-  int width = first_width;
+  int width = 7;
   for (const int64_t value : columns) {
     if (end != line) *end++ = ' ';
     end = put_right_aligned(end, value, width);

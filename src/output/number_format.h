@@ -49,13 +49,6 @@ inline char* put_digits_before(char* end, uint64_t magnitude) {
   return end;
 }
 
-// The two characters of the pair `n` (0 to 99) as a little-endian 16-bit number.
-inline uint16_t pair_of(uint32_t n) {
-  uint16_t pair;
-  __builtin_memcpy(&pair, DIGIT_PAIRS + 2 * n, 2);
-  return pair;
-}
-
 // 10 to the power n, for n = 0 to 8.
 inline constexpr int64_t POWERS_OF_TEN[9] = {1,      10,      100,      1000,     10000,
                                              100000, 1000000, 10000000, 100000000};

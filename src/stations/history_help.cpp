@@ -30,7 +30,6 @@ constexpr size_t REPLY_BUFFER = 80;
 // STAT at a question of the help opens a visit inside the visit; beyond this many open visits
 // a further STAT only says so, so that a script of STAT replies cannot exhaust the stack.
 constexpr int MAX_OPEN_VISITS = 16;
-int open_visits = 0;
 
 // The search menu: modes 0 to 2 look for a word, 3 and 4 for a number, 5 shows every row.
 enum SearchMode : long {
@@ -277,16 +276,17 @@ bool wants_to_leave(ProgramContext& ctx) {
 }  // namespace
 
 void station_history_help(ProgramContext& ctx) {
-  if (open_visits >= MAX_OPEN_VISITS) {
+  if (ctx.open_history_visits >= MAX_OPEN_VISITS) {
     ctx.out << "\n The station history help is already open.\n";
     return;
   }
   struct OpenVisit {
-    OpenVisit() { ++open_visits; }
-    ~OpenVisit() { --open_visits; }
+    explicit OpenVisit(int& open) : open_(open) { ++open_; }
+    ~OpenVisit() { --open_; }
     OpenVisit(const OpenVisit&) = delete;
     OpenVisit& operator=(const OpenVisit&) = delete;
-  } open_visit;
+    int& open_;
+  } open_visit(ctx.open_history_visits);
 
   ctx.out << DASH_LINE << "\t\tEntering Station Identification HELP\t\n"
           << "\t\t************************************\t\n\n"
