@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ostream>
+#include <system_error>
 
 #include "dialogue/keyword_help.h"
 #include "program.h"
@@ -14,7 +15,24 @@
 namespace wxfetch {
 
 namespace {
+
 constexpr size_t OUTPUT_BUFFER_SIZE = 1 << 20;
+
+// Writes `size` bytes at `data` to `fd`. Returns 0, or the errno of the failure.
+int write_all(int fd, const char* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd, data + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
 }  // namespace
 
 OutputStream::~OutputStream() {
@@ -47,28 +65,39 @@ bool OutputStream::open_file(const std::string& path) {
   fd_ = fd;
   kind_ = Kind::FILE;
   if (buffer_.size() != OUTPUT_BUFFER_SIZE) buffer_.resize(OUTPUT_BUFFER_SIZE);
+  if (spare_.size() != OUTPUT_BUFFER_SIZE) spare_.resize(OUTPUT_BUFFER_SIZE);
   used_ = 0;
   error_ = false;
   error_number_ = 0;
   return true;
 }
 
+void OutputStream::fail(int error_number) {
+  if (error_number == 0 || error_) return;
+  error_ = true;
+  error_number_ = error_number;
+}
+
+void OutputStream::finish_background_write() {
+  if (!background_.joinable()) return;
+  background_.join();
+  fail(background_error_);
+  background_error_ = 0;
+}
+
 bool OutputStream::flush_buffer() {
-  size_t done = 0;
-  while (done < used_ && !error_) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, used_ - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error_ = true;
-      error_number_ = errno;
-    } else if (n == 0) {
-      error_ = true;
-      error_number_ = EIO;
-    } else {
-      done += static_cast<size_t>(n);
-    }
-  }
+  finish_background_write();
+  const size_t size = used_;
   used_ = 0;
+  if (error_ || size == 0) return !error_;
+  buffer_.swap(spare_);
+  try {
+    background_ =
+        std::thread([this, size] { background_error_ = write_all(fd_, spare_.data(), size); });
+  } catch (const std::system_error&) {
+    // No thread to be had: the text is written here and now.
+    fail(write_all(fd_, spare_.data(), size));
+  }
   return !error_;
 }
 
@@ -97,10 +126,7 @@ void OutputStream::write_console(std::string_view text) {
   errno = 0;
   console_->write(text.data(), static_cast<std::streamsize>(text.size()));
   if (failed_before) console_->flush();
-  if (!console_->good()) {
-    error_ = true;
-    error_number_ = errno != 0 ? errno : EIO;
-  }
+  if (!console_->good()) fail(errno != 0 ? errno : EIO);
 }
 
 bool OutputStream::close() {
@@ -108,7 +134,9 @@ bool OutputStream::close() {
     kind_ = Kind::NONE;
     return true;
   }
-  if (!error_) flush_buffer();
+  finish_background_write();
+  if (!error_) fail(write_all(fd_, buffer_.data(), used_));
+  used_ = 0;
   if (::close(fd_) != 0 && !error_) {
     error_ = true;
     error_number_ = errno;

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace wxfetch {
@@ -17,9 +18,12 @@ struct ProgramContext;
 inline constexpr const char* MONTH_CODES[13] = {"",   "JA", "FE", "MA", "AP", "MY", "JU",
                                                 "JL", "AG", "SE", "OC", "NO", "DE"};
 
-// A buffered destination for the writers. Files are written through a large buffer straight to
-// the file descriptor; the first failing write sets the error indicator (with its errno), and
-// everything written after it is dropped. A console that fails sets the indicator too.
+// A buffered destination for the writers. Files are written through two large buffers straight
+// to the file descriptor: while a helper thread writes a full buffer to the file, the writers
+// fill the other, so that formatting and the system's copying of the text overlap. The first
+// failing write sets the error indicator (with its errno), and everything written after it is
+// dropped; a failure of a write in the background shows at the next hand-over or at close. A
+// console that fails sets the indicator too.
 class OutputStream {
  public:
   enum class Kind { NONE, CONSOLE, FILE };
@@ -93,7 +97,13 @@ class OutputStream {
  private:
   void write_slow(std::string_view text);
   void write_console(std::string_view text);
+  // Hands the buffer's text to a background write (or writes it at once when no thread can be
+  // started) and gives the writers an empty buffer. False when a write has failed.
   bool flush_buffer();
+  // Sets the error indicator for the failure `error_number` (0: none) unless it is set already.
+  void fail(int error_number);
+  // Waits for the background write, if any, and takes over its failure.
+  void finish_background_write();
   // Flushes the buffer so that `size` bytes fit; false when they cannot be put in it.
   bool make_room(size_t size);
 
@@ -102,6 +112,9 @@ class OutputStream {
   int fd_ = -1;
   std::vector<char> buffer_;
   size_t used_ = 0;
+  std::vector<char> spare_;    // the buffer a background write is writing
+  std::thread background_;     // the background write, while one runs
+  int background_error_ = 0;   // errno of its failure, or 0
   std::vector<char> scratch_;  // in-place text for the screen, or for a file after an error
   bool in_buffer_ = false;
   bool error_ = false;

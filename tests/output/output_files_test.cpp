@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "support/test_context.h"
 
@@ -153,6 +155,45 @@ TEST(OutputStream, WriteErrorsEndTheProgramWithTheirReason) {
   }
   EXPECT_EQ(program.errors(), "Write error: No space left on device\n");
   EXPECT_FALSE(ctx.output_stream.is_file());
+}
+
+// Several buffers' worth of text, written while earlier buffers are still being written to the
+// file, arrives whole and in order; on a device that is full the failure of a buffer written in
+// the background stops the writers at the next hand-over, and the close reports it.
+TEST(OutputStream, TextOfManyBuffersArrivesWholeAndInOrder) {
+  TempDir dir;
+  const std::string path = dir.dir() + "long.txt";
+  OutputStream stream;
+  ASSERT_TRUE(stream.open_file(path));
+  std::string expected;
+  for (int line = 0; line < 400000; ++line) {
+    const std::string text = std::to_string(line) + (line % 3 == 0 ? " in place\n" : " copied\n");
+    if (line % 3 == 0) {
+      char* const place = stream.reserve(text.size());
+      text.copy(place, text.size());
+      stream.commit(place + text.size());
+    } else {
+      stream.write(text);
+    }
+    expected += text;
+  }
+  ASSERT_TRUE(stream.close());
+  EXPECT_TRUE(read_file(path) == expected) << "the file differs from what was written";
+}
+
+TEST(OutputStream, AFailedBackgroundWriteStopsTheWritersAndIsReportedAtClose) {
+  OutputStream stream;
+  ASSERT_TRUE(stream.open_file("/dev/full"));
+  const std::string line(100, 'x');
+  int lines = 0;
+  while (!stream.error() && lines < 1000000) {
+    stream.write(line);
+    ++lines;
+  }
+  EXPECT_TRUE(stream.error());
+  EXPECT_EQ(stream.error_number(), ENOSPC);
+  EXPECT_FALSE(stream.close());
+  EXPECT_EQ(stream.error_number(), ENOSPC);
 }
 
 }  // namespace
