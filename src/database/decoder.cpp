@@ -1,5 +1,6 @@
 #include "database/decoder.h"
 
+#include <array>
 #include <cstddef>
 
 #include "output/faa604_writer.h"
@@ -32,31 +33,30 @@ constexpr int32_t KELVIN_TENTHS = 2731;
 // The stored 4-bit sonde type codes 0 to 14 as the writers print them (15 means none).
 constexpr int32_t SONDE_TYPES[15] = {0, 45, 46, 49, 51, 37, 52, 61, 63, 9, 10, 11, 12, 13, 14};
 
-// The level kind of a stored level flag; flags outside the six known ones give NO_KIND.
-int32_t level_kind(uint32_t flag) {
-  switch (flag) {
-    case 1:
-      return SURFACE;
-    case 2:
-      return MANDATORY;
-    case 4:
-      return TROPOPAUSE;
-    case 8:
-      return MAX_WIND;
-    case 16:
-      return SIGNIFICANT;
-    case 32:
-      return WIND;
-    default:
-      return NO_KIND;
+// The level kind of each 7-bit level flag: the six known flags, NO_KIND for every other.
+constexpr std::array<int32_t, 128> LEVEL_KINDS = [] {
+  std::array<int32_t, 128> kinds{};
+  kinds[1] = SURFACE;
+  kinds[2] = MANDATORY;
+  kinds[4] = TROPOPAUSE;
+  kinds[8] = MAX_WIND;
+  kinds[16] = SIGNIFICANT;
+  kinds[32] = WIND;
+  return kinds;
+}();
+
+// One bit for each 14-bit pressure: set for the standard pressures.
+constexpr std::array<uint64_t, 256> STANDARD_PRESSURE_BITS = [] {
+  std::array<uint64_t, 256> bits{};
+  for (const int32_t pressure : MANDATORY_PRESSURES) {
+    bits[static_cast<size_t>(pressure) / 64] |= uint64_t{1} << (pressure % 64);
   }
-}
+  return bits;
+}();
 
 bool is_mandatory_pressure(int32_t pressure) {
-  for (const int32_t standard : MANDATORY_PRESSURES) {
-    if (pressure == standard) return true;
-  }
-  return false;
+  return pressure >= 0 && pressure < 256 * 64 &&
+         (STANDARD_PRESSURE_BITS[static_cast<size_t>(pressure) / 64] >> (pressure % 64) & 1) != 0;
 }
 
 int count_missing(const SoundingLevel& level) {
@@ -101,7 +101,7 @@ class FieldReader {
     codec_.read_fields(FIRST_WIDTHS, 4, raw, offset_);
     codec_.read_fields(SECOND_WIDTHS, 3, raw + 4, offset_);
     level.pressure = missing_or(raw[0], 14);
-    level.kind = level_kind(raw[1]);
+    level.kind = LEVEL_KINDS[raw[1]];
     // A level flagged mandatory away from the standard pressures is a significant level.
     if (level.kind == MANDATORY && !is_mandatory_pressure(level.pressure)) {
       level.kind = SIGNIFICANT;

@@ -87,7 +87,10 @@ void write_integer_line(OutputStream& stream, std::initializer_list<int64_t> col
 // Writes one level line, as "%7ld %6ld %6ld %6ld %6ld %6ld %6ld\n" would.
 void write_level_line(OutputStream& stream, const SoundingLevel& level) {
   char* const line = stream.reserve(8 * (MAX_INTEGER_TEXT + 1));
-  char* end = put_right_aligned_fixed<7>(line, level.kind);
+  // The kind's seven columns are a blank and six columns, since every kind fits in six.
+  char* end = line;
+  *end++ = ' ';
+  end = put_right_aligned_6(end, level.kind);
   for (const int32_t value : {level.pressure, level.height, level.temperature, level.dew_point,
                               level.wind_direction, level.wind_speed}) {
     *end++ = ' ';
