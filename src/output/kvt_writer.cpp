@@ -41,22 +41,18 @@ int32_t whole_mb_truncated(int32_t pressure, int32_t floor) {
   return mb < floor ? floor : mb;
 }
 
-// Surface and mandatory levels always; significant levels unless only mandatory levels are
-// wanted; wind, tropopause and maximum-wind levels only when all levels are wanted.
-bool is_selected(int32_t kind, int16_t level_type) {
-  switch (kind) {
-    case SURFACE:
-    case MANDATORY:
-      return true;
-    case SIGNIFICANT:
-      return level_type != 1;
-    case WIND:
-    case TROPOPAUSE:
-    case MAX_WIND:
-      return level_type == 0;
-    default:
-      return false;
-  }
+// The kinds of level each level type selects, one bit per kind: surface and mandatory levels
+// always; significant levels unless only mandatory levels are wanted; wind, tropopause and
+// maximum-wind levels only when all levels are wanted.
+uint32_t selected_kinds(int16_t level_type) {
+  uint32_t kinds = 1u << SURFACE | 1u << MANDATORY;
+  if (level_type != 1) kinds |= 1u << SIGNIFICANT;
+  if (level_type == 0) kinds |= 1u << WIND | 1u << TROPOPAUSE | 1u << MAX_WIND;
+  return kinds;
+}
+
+bool is_selected(int32_t kind, uint32_t kinds) {
+  return kind >= 0 && kind < 32 && (kinds >> kind & 1) != 0;
 }
 
 // The type 1 line up to its release time: "%7d %6ld %6ld %6.2f%c%5.2f%c %5d " (with "% 6.2f" for
@@ -84,20 +80,40 @@ void write_integer_line(OutputStream& stream, std::initializer_list<int64_t> col
   stream.commit(end);
 }
 
-// Writes one level line, as "%7ld %6ld %6ld %6ld %6ld %6ld %6ld\n" would.
-void write_level_line(OutputStream& stream, const SoundingLevel& level) {
-  char* const line = stream.reserve(8 * (MAX_INTEGER_TEXT + 1));
+// The most characters of one level line.
+constexpr size_t LEVEL_LINE_ROOM = 8 * (MAX_INTEGER_TEXT + 1);
+
+// Puts one level line at `out`, as "%7ld %6ld %6ld %6ld %6ld %6ld %6ld\n" would, and returns
+// its end.
+// REQUIRES: LEVEL_LINE_ROOM characters of room at `out`.
+char* put_level_line(char* out, const SoundingLevel& level) {
   // The kind's seven columns are a blank and six columns, since every kind fits in six.
-  char* end = line;
-  *end++ = ' ';
-  end = put_right_aligned_6(end, level.kind);
+  *out++ = ' ';
+  out = put_right_aligned_6(out, level.kind);
   for (const int32_t value : {level.pressure, level.height, level.temperature, level.dew_point,
                               level.wind_direction, level.wind_speed}) {
-    *end++ = ' ';
-    end = put_right_aligned_6(end, value);
+    *out++ = ' ';
+    out = put_right_aligned_6(out, value);
   }
-  *end++ = '\n';
-  stream.commit(end);
+  *out++ = '\n';
+  return out;
+}
+
+// A level as its line shows it: in the 100-mb variant pressures in whole mb and absent values
+// marked; wind speeds in knots when asked.
+SoundingLevel printed_level(SoundingLevel level, bool full_variant, int16_t wind_units) {
+  if (!full_variant) {
+    level.pressure = whole_mb_rounded(level.pressure);
+    level.height = mark_absent(level.height);
+    level.temperature = mark_absent(level.temperature);
+    level.dew_point = mark_absent(level.dew_point);
+    level.wind_direction = mark_absent(level.wind_direction);
+    level.wind_speed = mark_absent(level.wind_speed);
+  }
+  if (wind_units == 0 && level.wind_speed != MISSING_VALUE && level.wind_speed != ABSENT_100MB) {
+    level.wind_speed = static_cast<int32_t>(level.wind_speed * KNOTS_FACTOR + 0.5);
+  }
+  return level;
 }
 
 // Writes the type 3 line, as "%7d %13s %20ld %6s\n" would (or, without the sonde type,
@@ -143,12 +159,14 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
     }
   }
 
+  // The selected levels' places, gathered without a branch per level: every place is written,
+  // and the count moves past it only when the level is selected.
+  const uint32_t kinds = selected_kinds(level_type);
   int16_t selected[MAX_LEVELS];
   int32_t selected_count = 0;
   for (int32_t i = 0; i < level_count; ++i) {
-    if (is_selected(sounding.levels[i].kind, level_type)) {
-      selected[selected_count++] = static_cast<int16_t>(i);
-    }
+    selected[selected_count] = static_cast<int16_t>(i);
+    selected_count += is_selected(sounding.levels[i].kind, kinds);
   }
   if (selected_count == 0) return;
 
@@ -223,24 +241,18 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
                     units_tag);
   screen_pause(ctx);
 
-  for (int32_t s = 0; s < selected_count; ++s) {
-    SoundingLevel level = sounding.levels[selected[s]];
-    if (!full_variant) {
-      level.pressure = whole_mb_rounded(level.pressure);
-      level.height = mark_absent(level.height);
-      level.temperature = mark_absent(level.temperature);
-      level.dew_point = mark_absent(level.dew_point);
-      level.wind_direction = mark_absent(level.wind_direction);
-      level.wind_speed = mark_absent(level.wind_speed);
+  // The level lines are put in place all at once, or one at a time while the screen pages
+  // (which may stop within the block). Files are never paged.
+  for (int32_t s = 0; s < selected_count;) {
+    const int32_t lines = ctx.paging.paging_on ? 1 : selected_count - s;
+    char* end = stream.reserve(static_cast<size_t>(lines) * LEVEL_LINE_ROOM);
+    for (const int32_t last = s + lines; s < last; ++s) {
+      end = put_level_line(end,
+                           printed_level(sounding.levels[selected[s]], full_variant, wind_units));
     }
-    if (wind_units == 0 && level.wind_speed != MISSING_VALUE && level.wind_speed != ABSENT_100MB) {
-      level.wind_speed = static_cast<int32_t>(level.wind_speed * KNOTS_FACTOR + 0.5);
-    }
-    write_level_line(stream, level);
-    // The per-line calls, skipped inline when there is nothing for them to do (files are never
-    // paged; the error indicator is rarely set).
+    stream.commit(end);
     if (ctx.paging.paging_on) screen_pause(ctx);
-    if (ctx.output_stream.error()) check_write_error(ctx);
+    if (stream.error()) check_write_error(ctx);
   }
 }
 

@@ -312,6 +312,10 @@ TEST_F(KvtWriter, PagesAfterEveryLineButTheType2Line) {
   EXPECT_EQ(
       split_lines(output.substr(first + prompt.size(), second - first - prompt.size())).size(), 3u);
   EXPECT_EQ(output.find(prompt, second + prompt.size()), std::string::npos);
+  // After 'c' the rest of the levels follow unpaged: every level line is there once.
+  std::string levels = output.substr(first + prompt.size());
+  levels.erase(second - first - prompt.size(), prompt.size());
+  EXPECT_EQ(levels, example.substr(header_end));
 }
 
 TEST_F(KvtWriter, EndsTheProgramOnAWriteError) {
