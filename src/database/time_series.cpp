@@ -156,6 +156,14 @@ void TimeSeriesRun::visit_hour(int32_t date, int day, int hour) {
     file_step(5);
     FileSlot& slot = ctx_.file_slots[i];
     RecordReader& reader = readers_[static_cast<size_t>(i)];
+    if (i + 1 < slots_used_) {
+      // With many stations the next station's window was filled long ago and has left the
+      // processor's cache; its record is fetched while this station's sounding is written.
+      const FileSlot& next = ctx_.file_slots[i + 1];
+      if (next.day_count[day] > 0) {
+        readers_[static_cast<size_t>(i) + 1].prefetch_record(next.day_offset[day]);
+      }
+    }
     // Soundings of the day at earlier hours are read and passed over.
     while (slot.day_count[day] > 0 && slot.day_hour[day] <= hour) {
       // A deferred file is opened again only when its window lacks the record.
