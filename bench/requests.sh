@@ -34,30 +34,39 @@ seconds() {
   echo "$end - $start" | bc -l
 }
 
-# best_of COMMAND...: the least wall-clock seconds of three runs of a command (the machine's
-# other work and the page cache's write-back make single runs noisy).
+# best_of PREPARE COMMAND...: the least wall-clock seconds of five runs of a command, each after
+# the command PREPARE (untimed) and after the page cache has written back what earlier runs
+# wrote: the machine's other work and that write-back make single runs noisy.
 best_of() {
-  local best="" t
-  for _ in 1 2 3; do
+  local prepare=$1 best="" t
+  shift
+  for _ in 1 2 3 4 5; do
+    $prepare
+    sync
     t=$(seconds "$@")
     if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
   done
   echo "$best"
 }
 
-# request DIR OUT REPLIES: one run of wxfetch on the archive in DIR, in the folder OUT.
+# The output folder of the current request, emptied before each run.
+out=""
+empty_out() { rm -rf "$out" && mkdir -p "$out"; }
+no_preparation() { :; }
+remove_copy() { rm -f "$work/copy"; }
+
+# request DIR REPLIES: one run of wxfetch on the archive in DIR, in the output folder.
 request() {
-  rm -rf "$2" && mkdir -p "$2"
-  (cd "$2" && printf "$3" | /usr/bin/time -f "%M" -o "$work/memory" \
+  (cd "$out" && printf "$2" | /usr/bin/time -f "%M" -o "$work/memory" \
      "$wxfetch" "$1/archive" "$1/support" > /dev/null) || true
 }
 
 # run NAME ARCHIVE LEVELS REPLIES [screen]: a request and its figures.
 run() {
   local name=$1 dir=$work/$2 levels=$3 replies=$4 screen=${5:-}
-  local out=$work/out-$name
   local elapsed memory soundings lines bytes
-  elapsed=$(best_of request "$dir" "$out" "$replies")
+  out=$work/out-$name
+  elapsed=$(best_of empty_out request "$dir" "$replies")
   memory=$(tail -1 "$work/memory")
   if [ -n "$screen" ]; then
     # The screen's text went to /dev/null: it is the synoptic request's text.
@@ -68,8 +77,9 @@ run() {
   lines=$(cat "$out"/* | wc -l)
   # The copy limit: read the archive's bytes, write this request's output bytes to a new file.
   local read_seconds write_seconds limit
-  read_seconds=$(best_of sh -c "cat $dir/archive/*/* > /dev/null")
-  write_seconds=$(best_of sh -c "cat $out/* > $work/copy; rm -f $work/copy")
+  read_seconds=$(best_of no_preparation sh -c "cat $dir/archive/*/* > /dev/null")
+  write_seconds=$(best_of remove_copy sh -c "cat $out/* > $work/copy")
+  remove_copy
   limit=$(echo "$read_seconds + $write_seconds" | bc -l)
   printf "%-24s %9s %11s %8.2f %12.0f %8s KB %6.2f   (copy limit %.2f s)\n" \
     "$name" "$soundings" "$lines" "$elapsed" "$(echo "$levels / $elapsed" | bc -l)" \
