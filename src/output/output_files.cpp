@@ -137,10 +137,7 @@ bool OutputStream::close() {
   finish_background_write();
   if (!error_) fail(write_all(fd_, buffer_.data(), used_));
   used_ = 0;
-  if (::close(fd_) != 0 && !error_) {
-    error_ = true;
-    error_number_ = errno;
-  }
+  if (::close(fd_) != 0) fail(errno);
   fd_ = -1;
   kind_ = Kind::NONE;
   return !error_;
