@@ -63,8 +63,14 @@ struct BenchProgram {
     ctx.catalogue.count = 1;
     record = pack::build_record(bench_sounding());
   }
-  // Sends the writers' output to a file that discards it.
-  void discard_output() { ctx.output_stream.open_file("/dev/null"); }
+  // Decodes the record for the writer of `output_format` without writing it, then sends the
+  // writers' output to a file that discards it.
+  void decode_for(int16_t output_format) {
+    ctx.codec.place(record.data(), record.size());
+    ctx.output_stream.use_none();
+    decode_sounding(ctx, 0, 0, output_format, 0);
+    ctx.output_stream.open_file("/dev/null");
+  }
 
   std::istringstream in;
   std::ostringstream out;
@@ -108,10 +114,7 @@ BENCHMARK(BM_decode_sounding);
 
 void BM_write_kvt_sounding(benchmark::State& state) {
   BenchProgram program;
-  program.ctx.codec.place(program.record.data(), program.record.size());
-  program.ctx.output_stream.use_none();
-  decode_sounding(program.ctx, 0, 0, 0, 0);
-  program.discard_output();
+  program.decode_for(0);
   for (auto _ : state) write_kvt_sounding(program.ctx, 0, 0, 0);
   state.SetItemsProcessed(state.iterations() * program.ctx.sounding.level_count);
 }
@@ -119,10 +122,7 @@ BENCHMARK(BM_write_kvt_sounding);
 
 void BM_write_faa604_sounding(benchmark::State& state) {
   BenchProgram program;
-  program.ctx.codec.place(program.record.data(), program.record.size());
-  program.ctx.output_stream.use_none();
-  decode_sounding(program.ctx, 0, 0, 1, 0);
-  program.discard_output();
+  program.decode_for(1);
   for (auto _ : state) write_faa604_sounding(program.ctx, 0, 0);
   state.SetItemsProcessed(state.iterations() * program.ctx.sounding.level_count);
 }
