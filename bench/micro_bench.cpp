@@ -7,9 +7,14 @@
 
 #include "archive_builder.h"
 #include "database/codec.h"
+#include "database/decoder.h"
 #include "output/faa604_writer.h"
 #include "output/kvt_writer.h"
+#include "output/output_files.h"
+#include "output/output_stream.h"
 #include "program.h"
+#include "records/access_request.h"
+#include "stations/catalogue.h"
 
 namespace {
 
@@ -51,7 +56,7 @@ pack::PackSounding bench_sounding() {
 
 struct BenchProgram {
   BenchProgram() : ctx(in, out, err) {
-    codec_init(ctx.codec);
+    codec_init(codec);
     StationEntry& station = ctx.catalogue.entries[0];
     station = StationEntry{};
     station.wban = 23062;
@@ -63,19 +68,25 @@ struct BenchProgram {
     ctx.catalogue.count = 1;
     record = pack::build_record(bench_sounding());
   }
-  // Decodes the record for the writer of `output_format` without writing it, then sends the
-  // writers' output to a file that discards it.
-  void decode_for(int16_t output_format) {
-    ctx.codec.place(record.data(), record.size());
-    ctx.output_stream.use_none();
-    decode_sounding(ctx, 0, 0, output_format, 0);
+  // Decodes the record, then sends the writers' output to a file that discards it.
+  void decode_for_writers() {
+    decode();
     ctx.output_stream.open_file("/dev/null");
   }
+  bool decode() {
+    codec.place(record.data(), record.size());
+    return decode_sounding(codec, sounding);
+  }
+  StationRow station() const { return StationRow{0, &ctx.catalogue.entries[0]}; }
 
   std::istringstream in;
   std::ostringstream out;
   std::ostringstream err;
   ProgramContext ctx;
+  ConsoleFileReporter file_reporter{ctx, ctx.output_stream};
+  OutputFiles files{ctx.output_stream, file_reporter, ""};
+  BitFieldCodec codec;
+  Sounding sounding;
   std::vector<uint8_t> record;
 };
 
@@ -104,9 +115,10 @@ void BM_decode_sounding(benchmark::State& state) {
   BenchProgram program;
   // Decoding and the KVT writer's formatting; with no stream the text goes nowhere.
   program.ctx.output_stream.use_none();
+  KvtWriter writer(program.ctx, program.files, program.ctx.request);
   for (auto _ : state) {
-    program.ctx.codec.place(program.record.data(), program.record.size());
-    decode_sounding(program.ctx, 0, 0, 0, 0);
+    program.decode();
+    writer.write(program.sounding, program.station());
   }
   state.SetItemsProcessed(state.iterations() * LEVELS);
 }
@@ -114,17 +126,19 @@ BENCHMARK(BM_decode_sounding);
 
 void BM_write_kvt_sounding(benchmark::State& state) {
   BenchProgram program;
-  program.decode_for(0);
-  for (auto _ : state) write_kvt_sounding(program.ctx, 0, 0, 0);
-  state.SetItemsProcessed(state.iterations() * program.ctx.sounding.level_count);
+  program.decode_for_writers();
+  KvtWriter writer(program.ctx, program.files, program.ctx.request);
+  for (auto _ : state) writer.write(program.sounding, program.station());
+  state.SetItemsProcessed(state.iterations() * program.sounding.level_count);
 }
 BENCHMARK(BM_write_kvt_sounding);
 
 void BM_write_faa604_sounding(benchmark::State& state) {
   BenchProgram program;
-  program.decode_for(1);
-  for (auto _ : state) write_faa604_sounding(program.ctx, 0, 0);
-  state.SetItemsProcessed(state.iterations() * program.ctx.sounding.level_count);
+  program.decode_for_writers();
+  Faa604Writer writer(program.ctx, program.files, program.ctx.request);
+  for (auto _ : state) writer.write(program.sounding, program.station());
+  state.SetItemsProcessed(state.iterations() * faa604_level_count(program.sounding));
 }
 BENCHMARK(BM_write_faa604_sounding);
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "stations/history_help.h"
+#include "stations/selection.h"
 
 namespace {
 
@@ -16,14 +16,21 @@ using namespace wxfetch;
 // Selects every row of the catalogue valid in 1998 and lists all rows with the history help.
 void use_catalogue(fuzz::FuzzProgram& program) {
   ProgramContext& ctx = *program.ctx;
-  select_stations(ctx, -90.0f, 90.0f, -180.0f, 180.0f, /*access_type=*/3, 19980101, 19981231);
+  AccessRequest& request = ctx.request;
+  request.access = StationAccess::GLOBAL;
+  request.lat_min = -90.0f;
+  request.lat_max = 90.0f;
+  request.lon_min = -180.0f;
+  request.lon_max = 180.0f;
+  request.set_period("1998010100", "1998123100");
+  select_stations(ctx.catalogue, request, ctx.selected);
   for (int s = 0; s < ctx.selected.station_count; ++s) {
-    find_history_row(ctx, ctx.selected.stations[s].wban, 19980615);
+    find_history_row(ctx.catalogue, ctx.selected, ctx.selected.stations[s].wban, 19980615);
   }
   // No date, every row; EXIT.
   program.in.clear();
   program.in.str("N\n5\nEXIT\n");
-  fuzz::run_to_end([&] { station_history_help(ctx); });
+  fuzz::run_to_end([&] { ctx.station_history(); });
 }
 
 }  // namespace

@@ -19,8 +19,11 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "database/archive_names.h"
 #include "dialogue/request_dialogue.h"
+#include "dialogue/startup.h"
 #include "fuzz_support.h"
+#include "records/sounding.h"
 
 namespace {
 

@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
-#include "database/station_series.h"
-#include "database/time_series.h"
+#include "extraction/extraction.h"
 #include "fuzz_support.h"
+#include "output/output_files.h"
+#include "output/writer_choice.h"
 
 namespace {
 
@@ -50,29 +52,34 @@ void extract(int16_t sort_order, int16_t output_format, int16_t level_type, int1
   ctx.database_directory = scratch().archive.string() + "/";
   ctx.page_length = 0;
   fuzz::small_catalogue(ctx.catalogue);
-  ctx.request.station_id_type = 1;
-  ctx.request.sort_order = sort_order;
-  ctx.request.above_100mb = level_type != 2;
+  AccessRequest& request = ctx.request;
+  request.station_id_type = StationIdType::WBAN;
+  request.sort_order = static_cast<SortOrder>(sort_order);
+  request.above_100mb = level_type != 2;
+  request.levels = static_cast<LevelSelection>(level_type);
+  request.wind_units = sort_order == 0 ? WindUnits::KNOTS : WindUnits::TENTHS_MS;
+  request.output_format = static_cast<OutputFormat>(output_format);
+  request.output_location = static_cast<OutputLocation>(output_location);
+  request.time_file_structure = static_cast<TimeFileStructure>(file_structure);
+  request.station_file_structure = static_cast<StationFileStructure>(file_structure);
+  request.output_directory = scratch().outputs;
+  request.set_period("1998010100", "1998123123");
   ctx.selected.stations[0] = StationNumbers{72469, 23062};
   ctx.selected.stations[1] = StationNumbers{72520, 94823};
   ctx.selected.stations[2] = StationNumbers{72764, 24011};
   ctx.selected.station_count = 3;
-  select_stations(ctx, 0, 0, 0, 0, /*access_type=*/0, 19980101, 19981231);
+  select_stations(ctx.catalogue, request, ctx.selected);
   if (output_location == 0) {
     ctx.output_stream.use_console();
   } else {
     ctx.output_stream.use_none();
   }
-  std::string directory = scratch().outputs;
-  fuzz::run_to_end([&] {
-    if (sort_order == 0) {
-      extract_time_series(ctx, "1998010100", "1998123123", 0, level_type, 0, output_format,
-                          file_structure, output_location, directory);
-    } else {
-      extract_station_series(ctx, "1998010100", "1998123123", 0, level_type, 1, output_format,
-                             file_structure, output_location, directory);
-    }
-  });
+  ConsoleFileReporter file_reporter(ctx, ctx.output_stream);
+  OutputFiles files(ctx.output_stream, file_reporter, request.output_directory);
+  const std::unique_ptr<TextWriter> writer = make_text_writer(ctx, files, request);
+  ConsoleReporter reporter(ctx);
+  const ExtractionSource source{ctx.database_directory, ctx.years, ctx.catalogue};
+  fuzz::run_to_end([&] { run_extraction(source, request, ctx.selected, *writer, reporter); });
 }
 
 }  // namespace

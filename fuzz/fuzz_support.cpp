@@ -24,7 +24,6 @@ FuzzProgram::FuzzProgram(const std::string& replies)
     out.rdbuf(std::cout.rdbuf());
     err.rdbuf(std::cerr.rdbuf());
   }
-  codec_init(ctx->codec);
   ctx->paging.paging_on = false;
 }
 

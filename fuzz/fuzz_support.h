@@ -14,7 +14,12 @@
 #include <streambuf>
 #include <string>
 
+#include "console/console.h"
+#include "output/output_stream.h"
 #include "program.h"
+#include "records/access_request.h"
+#include "stations/catalogue.h"
+#include "stations/selection.h"
 
 namespace wxfetch::fuzz {
 
@@ -26,7 +31,7 @@ class NullBuffer : public std::streambuf {
 };
 
 // A program context whose console reads `replies` and discards all it prints (or shows it, when
-// the environment variable WXFETCH_FUZZ_ECHO is set); the codec is ready and paging is off.
+// the environment variable WXFETCH_FUZZ_ECHO is set); paging is off.
 struct FuzzProgram {
   explicit FuzzProgram(const std::string& replies = "");
   FuzzProgram(const FuzzProgram&) = delete;

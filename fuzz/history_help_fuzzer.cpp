@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "stations/history_help.h"
+#include "stations/selection.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace wxfetch;
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ctx.help_file = std::make_unique<std::istringstream>(fuzz::sample_support_file("tefahelp.txt"));
   fuzz::run_to_end([&] {
     // The replies go on after EXIT: a next visit takes them, as a later STAT would.
-    while (program.in.peek() != std::char_traits<char>::eof()) station_history_help(ctx);
+    while (program.in.peek() != std::char_traits<char>::eof()) ctx.station_history();
   });
   return 0;
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/keyword_help.h"
+#include "console/keyword_help.h"
 #include "fuzz_support.h"
 
 namespace {

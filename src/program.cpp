@@ -1,67 +1,38 @@
 #include "program.h"
 
-#include <cctype>
-#include <climits>
-#include <cstdio>
-#include <vector>
-
-#include "text.h"
+#include "database/archive_names.h"
+#include "output/output_stream.h"
+#include "records/access_request.h"
+#include "stations/catalogue.h"
+#include "stations/history_help.h"
+#include "stations/selection.h"
 
 namespace wxfetch {
 
-std::string cformat(const char* format, ...) {
-  char small[256];
-  va_list args;
-  va_start(args, format);
-  int length = std::vsnprintf(small, sizeof small, format, args);
-  va_end(args);
-  if (length < 0) return {};
-  if (static_cast<size_t>(length) < sizeof small) return std::string(small, length);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  va_start(args, format);
-  std::vsnprintf(text.data(), text.size(), format, args);
-  va_end(args);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
-bool scan_long(std::string_view text, long& value) {
-  size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-  unsigned long long magnitude = 0;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-    if (magnitude < (1ULL << 62)) magnitude = magnitude * 10 + static_cast<unsigned>(text[i] - '0');
-  }
-  if (magnitude > static_cast<unsigned long long>(LONG_MAX)) magnitude = LONG_MAX;
-  value = negative ? -static_cast<long>(magnitude) : static_cast<long>(magnitude);
-  return true;
-}
-
-std::string_view first_word(std::string_view text) {
-  size_t begin = 0;
-  while (begin < text.size() && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
-  size_t end = begin;
-  while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
-  return text.substr(begin, end - begin);
-}
+struct ProgramContext::Records {
+  YearsPresent years;
+  AccessRequest request;
+  StationCatalogue catalogue;
+  SelectedStations selected;
+  OutputStream output_stream;
+};
 
 ProgramContext::ProgramContext(std::istream& console_in, std::ostream& console_out,
                                std::ostream& console_err)
-    : in(console_in), out(console_out), err(console_err), file_slots(MAX_FILE_SLOTS) {
+    : Console(console_in, console_out, console_err),
+      records_(std::make_unique<Records>()),
+      years(records_->years),
+      request(records_->request),
+      catalogue(records_->catalogue),
+      selected(records_->selected),
+      output_stream(records_->output_stream) {
   output_stream.set_console(console_out);
+  station_history = [this] {
+    station_history_help(*this, catalogue, default_date, open_history_visits);
+  };
+  before_exit = [this] { output_stream.close_quietly(); };
 }
 
-ProgramContext::~ProgramContext() {
-  close_database_files(*this);
-}
-
-void ProgramContext::end_program(int status) {
-  out.flush();
-  output_stream.close_quietly();
-  throw ProgramExit{status};
-}
+ProgramContext::~ProgramContext() = default;
 
 }  // namespace wxfetch

@@ -1,6 +1,6 @@
-// Small text helpers shared by every subsystem: printf-style formatting into a std::string, and
-// the C-style integer reading ("leading blanks, an optional sign, digits up to the first
-// non-digit") that replies, support files and date texts are read with.
+// Small text helpers shared by every subsystem: printf-style formatting into a std::string, the
+// C-style integer reading ("leading blanks, an optional sign, digits up to the first non-digit")
+// that replies, support files and date texts are read with, and directory texts.
 #pragma once
 
 #include <cstdarg>
@@ -20,5 +20,12 @@ bool scan_long(std::string_view text, long& value);
 
 // Returns the first blank-delimited word of `text` (leading white space skipped), or "".
 std::string_view first_word(std::string_view text);
+
+// A directory as the messages show it: "<current directory>" for the empty text.
+std::string shown_directory(const std::string& directory);
+
+// Appends the directory separator "/" to a directory text that does not end in one; the empty
+// text (the current directory) stays empty.
+void append_separator(std::string& directory);
 
 }  // namespace wxfetch

@@ -4,24 +4,16 @@
 #include <filesystem>
 #include <system_error>
 
-#include "dialogue/keyword_help.h"
-#include "program.h"
+#include "records/station_entry.h"
 #include "text.h"
 
 namespace wxfetch {
 
 namespace {
 
-constexpr int32_t INTERNATIONAL_WBAN = 900000;
-
 bool name_exists(const std::string& name) {
   std::error_code error;
   return std::filesystem::exists(name, error);
-}
-
-bool is_folder(const std::string& name) {
-  std::error_code error;
-  return std::filesystem::is_directory(name, error);
 }
 
 std::string station_file_name(int year, int32_t wban) {
@@ -31,11 +23,6 @@ std::string station_file_name(int year, int32_t wban) {
 std::string lower_case(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
-}
-
-// The directory as the messages show it.
-std::string shown_directory(const ProgramContext& ctx) {
-  return ctx.database_directory.empty() ? "<current directory>" : ctx.database_directory;
 }
 
 }  // namespace
@@ -50,7 +37,7 @@ std::string two_digit_year(int year) {
 
 std::string station_file_number(int32_t wban) {
   std::string number = cformat("%d", wban);
-  if (wban > INTERNATIONAL_WBAN) number[0] = 'I';
+  if (wban > INTERNATIONAL_WBAN_OFFSET) number[0] = 'I';
   return number;
 }
 
@@ -62,98 +49,41 @@ std::string database_file_name(const std::string& database_directory, int year, 
   return year_folder_name(database_directory, year) + "/" + station_file_name(year, wban);
 }
 
-void open_year_file(ProgramContext& ctx, int year, int32_t wban, int16_t& open_status, int slot,
-                    int slot_to_close) {
-  if (open_status == CLOSE_FIRST) {
-    FileSlot& closing = ctx.file_slots[slot_to_close];
-    if (closing.stream != nullptr) std::fclose(closing.stream);
-    closing.stream = nullptr;
-  }
-  FileSlot& target = ctx.file_slots[slot];
-  // A stream still open in the slot would be lost when it is overwritten.
-  if (target.stream != nullptr) std::fclose(target.stream);
-  target.stream = nullptr;
-
-  // The upper-case name first; then, on a file system that tells cases apart, the folder
-  // spelling that the year discovery found, with the file name in upper and in lower case.
-  std::string names[3] = {database_file_name(ctx.database_directory, year, wban)};
-  int name_count = 1;
+YearFileNames year_file_names(const std::string& database_directory, const YearsPresent& years,
+                              int year, int32_t wban) {
+  YearFileNames found;
+  found.names[found.count++] = database_file_name(database_directory, year, wban);
   const int year_index = year - FIRST_ARCHIVE_YEAR;
-  if (year_index >= 0 && year_index < static_cast<int>(ctx.years.spelling.size()) &&
-      ctx.years.spelling[year_index] != 0) {
-    const std::string folder = ctx.database_directory +
-                               YEAR_FOLDER_SPELLINGS[ctx.years.spelling[year_index]] +
-                               year_text(year) + "/";
-    const std::string file = station_file_name(year, wban);
-    for (const std::string& name : {folder + file, folder + lower_case(file)}) {
-      bool known = false;
-      for (int i = 0; i < name_count; ++i) known = known || names[i] == name;
-      if (!known) names[name_count++] = name;
-    }
+  if (year_index < 0 || year_index >= static_cast<int>(years.spelling.size()) ||
+      years.spelling[year_index] == 0) {
+    return found;
   }
-
-  const std::string* existing = nullptr;
-  for (int i = 0; i < name_count; ++i) {
-    target.stream = std::fopen(names[i].c_str(), "rb");
-    if (target.stream != nullptr && is_folder(names[i])) {
-      // A folder opens for reading here but has no bytes to read: it exists and cannot be read.
-      std::fclose(target.stream);
-      target.stream = nullptr;
-    }
-    if (target.stream != nullptr) {
-      target.path = names[i];
-      open_status = FILE_OPENED;
-      return;
-    }
-    if (existing == nullptr && name_exists(names[i])) existing = &names[i];
+  const std::string folder = database_directory +
+                             YEAR_FOLDER_SPELLINGS[years.spelling[year_index]] + year_text(year) +
+                             "/";
+  const std::string file = station_file_name(year, wban);
+  for (const std::string& name : {folder + file, folder + lower_case(file)}) {
+    bool known = false;
+    for (int i = 0; i < found.count; ++i) known = known || found.names[i] == name;
+    if (!known) found.names[found.count++] = name;
   }
-  target.path = existing != nullptr ? *existing : names[0];
-  open_status = existing != nullptr ? FILE_NOT_OPENED : FILE_ABSENT;
+  return found;
 }
 
-void close_database_files(ProgramContext& ctx) {
-  for (FileSlot& slot : ctx.file_slots) {
-    if (slot.stream != nullptr) std::fclose(slot.stream);
-    slot.stream = nullptr;
-  }
-}
-
-void discover_years(ProgramContext& ctx) {
-  ctx.last_year = -1;
-  ctx.years = YearsPresent{};
+YearsPresent find_years(const std::string& database_directory) {
+  YearsPresent years;
   for (int year = FIRST_ARCHIVE_YEAR; year <= LAST_ARCHIVE_YEAR; ++year) {
     for (uint8_t spelling = 1; spelling <= 3; ++spelling) {
-      if (!name_exists(ctx.database_directory + YEAR_FOLDER_SPELLINGS[spelling] +
-                       year_text(year))) {
+      if (!name_exists(database_directory + YEAR_FOLDER_SPELLINGS[spelling] + year_text(year))) {
         continue;
       }
-      ctx.years.spelling[year - FIRST_ARCHIVE_YEAR] = spelling;
-      if (ctx.last_year < 0) {
-        ctx.out << "    NOTE: Tefa data from the directory: " << shown_directory(ctx) << "\n"
-                << cformat("\t    is available for the years:  %d thru ", year);
-        ctx.first_year = static_cast<int16_t>(year);
-      }
-      ctx.last_year = static_cast<int16_t>(year);
+      years.spelling[year - FIRST_ARCHIVE_YEAR] = spelling;
+      if (years.last < 0) years.first = static_cast<int16_t>(year);
+      years.last = static_cast<int16_t>(year);
       break;
     }
   }
-  if (ctx.last_year >= 0) {
-    ctx.out << cformat("%d\n", ctx.last_year);
-    return;
-  }
-
-  // No year at all: offer the help section, then leave.
-  std::string reply;
-  do {
-    ctx.out << " ERROR:  No tefa data could be found in the directory: " << shown_directory(ctx)
-            << "\n\n"
-            << "\tEnter HELP for more information \n"
-            << "\tEnter <return> to exit the database\n"
-            << "    Your choice? ";
-    read_reply(ctx, reply);
-  } while (KeywordHelp(ctx, reply, "NO_FILES_AVAILABLE") == 1);
-  ctx.out << "\n\tExiting tefa database ...\n";
-  ctx.end_program(0);
+  return years;
 }
 
 }  // namespace wxfetch

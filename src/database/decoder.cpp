@@ -3,10 +3,6 @@
 #include <array>
 #include <cstddef>
 
-#include "output/faa604_writer.h"
-#include "output/kvt_writer.h"
-#include "program.h"
-
 namespace wxfetch {
 
 namespace {
@@ -118,23 +114,29 @@ class FieldReader {
   int offset_ = 7;
 };
 
-}  // namespace
+// Where the levels of a record begin and how many there are.
+struct RecordLayout {
+  uint32_t year = 0;
+  uint32_t month = 0;
+  uint32_t day = 0;
+  uint32_t hour = 0;
+  int32_t level_count = 0;
+};
 
-bool decode_sounding(ProgramContext& ctx, int16_t level_type, int16_t wind_units,
-                     int16_t output_format, int16_t station_row) {
-  BitFieldCodec& codec = ctx.codec;
-  FieldReader fields(codec);
-
+// Reads the fixed header, passes over the optional block and reads the level count, leaving the
+// cursor at the data header. Returns false when the record does not hold the data header and
+// every level in the bytes read, or its level count lies outside 0 .. MAX_LEVELS.
+bool read_layout(BitFieldCodec& codec, FieldReader& fields, RecordLayout& layout) {
   // Every length is checked before the cursor moves, so that nothing outside
   // [field_cursor, field_limit) is read or even pointed at.
   if (!codec.has_bytes(FIXED_HEADER_BYTES)) return false;
   codec.skip(FLAG_OFFSET);
   const uint32_t flag = fields.raw(8);
   codec.skip(DATE_GAP);
-  const uint32_t year = fields.raw(8);
-  const uint32_t month = fields.raw(8);
-  const uint32_t day = fields.raw(8);
-  const uint32_t hour = fields.raw(8);
+  layout.year = fields.raw(8);
+  layout.month = fields.raw(8);
+  layout.day = fields.raw(8);
+  layout.hour = fields.raw(8);
 
   if (flag == 1) {
     if (!codec.has_bytes(OPTIONAL_COUNT_GAP + 2)) return false;
@@ -147,50 +149,56 @@ bool decode_sounding(ProgramContext& ctx, int16_t level_type, int16_t wind_units
 
   if (!codec.has_bytes(LEVEL_COUNT_GAP + 2)) return false;
   codec.skip(LEVEL_COUNT_GAP);
-  const int32_t level_count = static_cast<int16_t>(fields.raw(16));
-  if (level_count < 0 || level_count > MAX_LEVELS) return false;
-  const size_t level_bytes = (static_cast<size_t>(level_count) * LEVEL_BITS + 7) / 8;
+  layout.level_count = static_cast<int16_t>(fields.raw(16));
+  if (layout.level_count < 0 || layout.level_count > MAX_LEVELS) return false;
+  const size_t level_bytes = (static_cast<size_t>(layout.level_count) * LEVEL_BITS + 7) / 8;
   if (!codec.has_bytes(DATA_HEADER_GAP + DATA_HEADER_BYTES + level_bytes)) return false;
   codec.skip(DATA_HEADER_GAP);
+  return true;
+}
 
-  // The record fits: from here on the sounding is overwritten.
-  Sounding& sounding = ctx.sounding;
-  sounding.year = static_cast<int16_t>(year + 1900);
-  sounding.month = static_cast<int16_t>(month);
-  sounding.day = static_cast<int16_t>(day);
-  sounding.hour = static_cast<int16_t>(hour);
+// The level numbers (counted from 1) whose pressures are the reference pressures.
+struct References {
+  int32_t level_1 = 0;
+  int32_t level_2 = 0;
+  int32_t level_3 = 0;
+};
 
+// Reads the 64-bit data header into the sounding's header; returns the reference level numbers.
+References read_data_header(FieldReader& fields, Sounding& sounding) {
   sounding.release_time = fields.value(12);
   const int32_t sonde_type = fields.value(4);
   sounding.sonde_type = sonde_type == MISSING_VALUE ? MISSING_VALUE : SONDE_TYPES[sonde_type];
   sounding.indicator_a = fields.value(3);
-  const int32_t reference_1 = fields.value(8);
-  const int32_t reference_2 = fields.value(8);
+  References references;
+  references.level_1 = fields.value(8);
+  references.level_2 = fields.value(8);
   sounding.indicator_b = fields.value(4);
-  const int32_t reference_3 = fields.value(8);
+  references.level_3 = fields.value(8);
   fields.raw(17);
+  return references;
+}
 
-  // One pass decodes each level into its stored slot and, one level behind, runs the clean-up
-  // scan, which compacts the kept levels towards the front. The scan compares the level at
-  // `pending` (L) with the one after it (N); a removal keeps one of the pair, drops the other
-  // and goes on with the level after N, so the kept one is never compared again. Writes go to
-  // slot `kept` <= `pending`, which the scan has already read.
+// Decodes `level_count` levels into the sounding, cleans them up and sets its level count and
+// reference pressures.
+//
+// One pass decodes each level into its stored slot and, one level behind, runs the clean-up
+// scan, which compacts the kept levels towards the front. The scan compares the level at
+// `pending` (L) with the one after it (N); a removal keeps one of the pair, drops the other and
+// goes on with the level after N, so the kept one is never compared again. Writes go to slot
+// `kept` <= `pending`, which the scan has already read. (The decoder's hot loop: one pass over
+// the levels, kept whole.)
+void read_levels(FieldReader& fields, int32_t level_count, const References& references,
+                 Sounding& sounding) {
   int32_t pressure_1 = MISSING_VALUE;
   int32_t pressure_2 = MISSING_VALUE;
   int32_t pressure_3 = MISSING_VALUE;
   int32_t kept = 0;
   int32_t pending = 0;
-  int32_t last_at_100mb = -1;  // kept position of the last level at 100 mb or more
   bool surface_seen = false;
   auto keep = [&](int32_t index) {
-    const SoundingLevel& level = sounding.levels[index];
-    // The coded format ends with the last level whose pressure is known and at least 100 mb. A
-    // level without pressure (a wind level) is kept when it lies below that level but does not
-    // extend the message: winds above 100 mb would keep every level up to them, and with them
-    // mandatory and significant levels above 100 mb, which the coded parts cannot express.
-    if (level.pressure >= 1000 && level.pressure != MISSING_VALUE) last_at_100mb = kept;
     // Until a level is removed every level stays where it is.
-    if (kept != index) sounding.levels[kept] = level;
+    if (kept != index) sounding.levels[kept] = sounding.levels[index];
     ++kept;
   };
 
@@ -199,9 +207,9 @@ bool decode_sounding(ProgramContext& ctx, int16_t level_type, int16_t wind_units
     fields.read_level(level);
     // References name levels as stored, counted from 1; 0 or a number beyond the count names
     // none and leaves its pressure missing.
-    if (index + 1 == reference_1) pressure_1 = level.pressure;
-    if (index + 1 == reference_2) pressure_2 = level.pressure;
-    if (index + 1 == reference_3) pressure_3 = level.pressure;
+    if (index + 1 == references.level_1) pressure_1 = level.pressure;
+    if (index + 1 == references.level_2) pressure_2 = level.pressure;
+    if (index + 1 == references.level_3) pressure_3 = level.pressure;
 
     if (index != pending + 1) continue;
     const SoundingLevel& current = sounding.levels[pending];
@@ -226,16 +234,23 @@ bool decode_sounding(ProgramContext& ctx, int16_t level_type, int16_t wind_units
   sounding.reference_pressure_1 = pressure_1;
   sounding.reference_pressure_2 = pressure_2;
   sounding.reference_pressure_3 = pressure_3;
-  // The coded format ends at 100 mb.
-  sounding.level_count = output_format == 1 ? last_at_100mb + 1 : kept;
+  sounding.level_count = kept;
+}
 
-  if (sounding.level_count > 4) {
-    if (output_format == 0) {
-      write_kvt_sounding(ctx, wind_units, level_type, station_row);
-    } else if (output_format == 1) {
-      write_faa604_sounding(ctx, level_type, station_row);
-    }
-  }
+}  // namespace
+
+bool decode_sounding(BitFieldCodec& codec, Sounding& sounding) {
+  FieldReader fields(codec);
+  RecordLayout layout;
+  if (!read_layout(codec, fields, layout)) return false;
+
+  // The record fits: from here on the sounding is overwritten.
+  sounding.year = static_cast<int16_t>(layout.year + 1900);
+  sounding.month = static_cast<int16_t>(layout.month);
+  sounding.day = static_cast<int16_t>(layout.day);
+  sounding.hour = static_cast<int16_t>(layout.hour);
+  const References references = read_data_header(fields, sounding);
+  read_levels(fields, layout.level_count, references, sounding);
   return true;
 }
 

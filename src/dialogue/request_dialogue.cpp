@@ -7,12 +7,17 @@
 #include <ostream>
 #include <string_view>
 
+#include "console/ask.h"
+#include "console/reply.h"
 #include "database/archive_names.h"
-#include "database/station_series.h"
-#include "database/time_series.h"
-#include "dialogue/keyword_help.h"
+#include "dialogue/startup.h"
 #include "dialogue/validators.h"
+#include "extraction/extraction.h"
+#include "output/output_files.h"
+#include "output/output_stream.h"
+#include "output/writer_choice.h"
 #include "program.h"
+#include "records/access_request.h"
 #include "stations/selection.h"
 #include "text.h"
 
@@ -20,7 +25,6 @@ namespace wxfetch {
 
 namespace {
 
-constexpr const char* RANGE_ERROR = "\n ERROR: value out of range - please choose again\n\n";
 // Closes a date default and brings the cursor back over its ten digits.
 constexpr const char* DATE_DEFAULT_END = "]\b\b\b\b\b\b\b\b\b\b\b";
 // The station list file is read in pieces of at most 33 characters.
@@ -33,45 +37,6 @@ int16_t to_int16(long value) {
 
 int32_t to_int32(long value) {
   return static_cast<int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
-}
-
-// Prints `question`, reads one reply into `reply` and serves a help or station history request.
-// Returns true when the reply was such a request (the caller asks again).
-bool ask(ProgramContext& ctx, std::string_view question, std::string& reply,
-         std::string_view topic) {
-  ctx.out << question;
-  read_reply(ctx, reply);
-  return KeywordHelp(ctx, reply, topic) == 1;
-}
-
-// A menu question: prints `question`, "[", the current number and "]\b\b", and reads replies
-// until the number lies from 0 to `highest`. A reply without a leading number keeps the number
-// shown; a number out of range prints the range error and is shown as the next default.
-// Stores the accepted number in `field`.
-void ask_menu(ProgramContext& ctx, std::string_view question, std::string_view topic,
-              int16_t& field, int16_t highest) {
-  long shown = field;
-  std::string reply;
-  for (;;) {
-    if (ask(ctx,
-            cformat("%.*s[%ld]\b\b", static_cast<int>(question.size()), question.data(), shown),
-            reply, topic)) {
-      continue;
-    }
-    scan_long(reply, shown);
-    if (shown >= 0 && shown <= highest) break;
-    ctx.out << RANGE_ERROR;
-  }
-  field = static_cast<int16_t>(shown);
-}
-
-// A yes/no question with the default "[N]" (part of `question`): true only for a reply whose
-// first character is Y or y.
-bool ask_yes_no(ProgramContext& ctx, std::string_view question, std::string_view topic) {
-  std::string reply;
-  while (ask(ctx, question, reply, topic)) {
-  }
-  return !reply.empty() && (reply[0] == 'Y' || reply[0] == 'y');
 }
 
 // The date value of a date text: the text read as a decimal integer (0 without a number).
@@ -149,7 +114,7 @@ void ask_period(ProgramContext& ctx, bool first_request) {
 void ask_hours(ProgramContext& ctx) {
   AccessRequest& request = ctx.request;
   if (request.begin_value == request.end_value) {
-    request.hour_choice = 0;
+    request.hours = SoundingHours::ALL;
     return;
   }
   ask_menu(ctx,
@@ -159,7 +124,7 @@ void ask_hours(ProgramContext& ctx) {
            "      2  -  0z only\n"
            "      3  -  12z only\n"
            " Your Choice? ",
-           "INPUT_HOUR", request.hour_choice, 3);
+           "INPUT_HOUR", request.hours, SoundingHours::TWELVE);
 }
 
 // Reads the station list file into the requested numbers, one element per piece of at most 33
@@ -167,7 +132,7 @@ void ask_hours(ProgramContext& ctx) {
 // elements read, at most MAX_STATION_ROWS (a warning says when the piece after them holds a
 // number, which is left out like everything after it).
 int16_t read_station_file(ProgramContext& ctx, std::istream& file) {
-  const bool wban = ctx.request.station_id_type == 1;
+  const bool wban = ctx.request.station_id_type == StationIdType::WBAN;
   std::string piece;
   int count = 0;
   while (read_piece(file, piece, STATION_PIECE_BUFFER)) {
@@ -187,7 +152,7 @@ int16_t read_station_file(ProgramContext& ctx, std::istream& file) {
 
 // Asks for each requested station number in turn; an empty reply keeps the number shown.
 void ask_each_station_number(ProgramContext& ctx) {
-  const bool wban = ctx.request.station_id_type == 1;
+  const bool wban = ctx.request.station_id_type == StationIdType::WBAN;
   std::string reply;
   for (int i = 0; i < ctx.selected.station_count; ++i) {
     StationNumbers& element = ctx.selected.stations[i];
@@ -214,7 +179,7 @@ void ask_station_numbers(ProgramContext& ctx) {
   ask_menu(ctx,
            "\n\t\t Station Number Access\n\n"
            " What type of station numbers are you using? [WMO=0, WBAN=1] ",
-           "STATION_TYPE", request.station_id_type, 1);
+           "STATION_TYPE", request.station_id_type, StationIdType::WBAN);
   std::string reply;
   for (;;) {
     if (ask_yes_no(ctx, " Do you have a file containing this list of stations? [Y/N] [N]\b\b",
@@ -233,7 +198,7 @@ void ask_station_numbers(ProgramContext& ctx) {
     }
 
     int16_t& count = selected.station_count;
-    if (request.station_id_type == 0) count = 1;
+    if (request.station_id_type == StationIdType::WMO) count = 1;
     if (count > MAX_TYPED_STATIONS || count < 1) count = 1;
     const char* backspaces = count <= 9 ? "]\b\b" : count <= 99 ? "]\b\b\b" : "]\b\b\b\b";
     if (ask(ctx,
@@ -283,7 +248,7 @@ void ask_bound_pair(ProgramContext& ctx, const char* min_prompt, const char* max
 // asked again while its maximum lies below its minimum.
 void ask_box(ProgramContext& ctx) {
   AccessRequest& request = ctx.request;
-  request.station_id_type = 1;
+  request.station_id_type = StationIdType::WBAN;
   ctx.out << "\n\t\t Geographic Location Access \n\n"
           << "  NOTE:  For soundings in the western hemisphere, use negative longitudes.\n\n"
           << " Input the bounds of your lat/long box \n";
@@ -313,42 +278,25 @@ void ask_stations(ProgramContext& ctx) {
            "      2  -  all North/Central American Data \n"
            "      3  -  all Global Data\n"
            "Your Choice? ",
-           "ACCESS_TYPE", request.access_type, 3);
-  switch (request.access_type) {
-    case 0:
+           "ACCESS_TYPE", request.access, StationAccess::GLOBAL);
+  switch (request.access) {
+    case StationAccess::BY_NUMBER:
       ask_station_numbers(ctx);
       break;
-    case 1:
+    case StationAccess::BOX:
       ask_box(ctx);
       break;
-    case 2:
-      request.station_id_type = 1;
+    case StationAccess::NORTH_CENTRAL_AMERICA:
+      request.station_id_type = StationIdType::WBAN;
       ctx.out << "\n\t\t North/Central American Access\n\n";
       set_box(request, 0.0f, 90.0f, -180.0f, -50.0f);
       break;
-    default:
-      request.station_id_type = 1;
+    case StationAccess::GLOBAL:
+      request.station_id_type = StationIdType::WBAN;
       ctx.out << "\n\t\t World Database Access\n\n";
       set_box(request, -90.0f, 90.0f, -180.0f, 180.0f);
       break;
   }
-}
-
-// Asks where the output files go: the reply's first word replaces the directory, which then
-// ends in the separator unless it is empty.
-void ask_output_directory(ProgramContext& ctx) {
-  std::string& directory = ctx.request.output_directory;
-  ctx.output_stream.use_none();
-  std::string reply;
-  while (ask(ctx,
-             "\n Where do you want to write the output files?\n"
-             "  Enter the disk and directory only: " +
-                 directory + std::string(directory.size(), '\b'),
-             reply, "OUTPUT_DIRECTORY")) {
-  }
-  const std::string_view word = first_word(reply);
-  if (!word.empty()) directory.assign(word);
-  if (!directory.empty() && directory.back() != '/') directory += '/';
 }
 
 // The output questions: format, data above 100 mb, levels, wind units, sort order, location and,
@@ -361,9 +309,9 @@ void ask_output_choices(ProgramContext& ctx) {
            "      0  -  KVT format\n"
            "      1  -  FAA604 format <USED BY VANTA SOFTWARE>\n"
            "Your Choice? ",
-           "OUTPUT_FORMAT", request.output_format, 1);
+           "OUTPUT_FORMAT", request.output_format, OutputFormat::FAA604);
 
-  if (request.output_format == 0) {
+  if (request.output_format == OutputFormat::KVT) {
     ctx.out << "\nDo you wish to obtain data above 100mb pressure? [Y/N] "
             << (request.above_100mb ? 'Y' : 'N') << '\b';
     std::string reply;
@@ -377,19 +325,19 @@ void ask_output_choices(ProgramContext& ctx) {
            "      1  -  mandatory levels only\n"
            "      2  -  mandatory and significant levels only\n"
            "Your Choice? ",
-           "LEVEL_TYPE", request.level_type, 2);
+           "LEVEL_TYPE", request.levels, LevelSelection::MANDATORY_AND_SIGNIFICANT);
 
-  if (request.output_format == 0) {
+  if (request.output_format == OutputFormat::KVT) {
     ask_menu(ctx,
              " What type of wind speed units do you want?\n"
              "      0  -  knots\n"
              "      1  -  tenths of meters/second\n"
              "Your Choice? ",
-             "WIND_UNITS", request.wind_units, 1);
+             "WIND_UNITS", request.wind_units, WindUnits::TENTHS_MS);
   }
 
   if (one_date) {
-    request.sort_order = 1;
+    request.sort_order = SortOrder::CLIMATOLOGICAL;
   } else {
     ask_menu(ctx,
              "\n How do you want to organize the output data?\n"
@@ -397,7 +345,7 @@ void ask_output_choices(ProgramContext& ctx) {
              "      1  -  Climatological Sort (station series)\n"
              "    Note:  For large data requests, type help for performance information.\n\n"
              "Your Choice? ",
-             "SORT_ORDER_TYPE", request.sort_order, 1);
+             "SORT_ORDER_TYPE", request.sort_order, SortOrder::CLIMATOLOGICAL);
   }
 
   ask_menu(ctx,
@@ -405,14 +353,15 @@ void ask_output_choices(ProgramContext& ctx) {
            "      0  -  to the screen\n"
            "      1  -  to output file(s)\n"
            "Your Choice? ",
-           "OUTPUT_LOCATION", request.output_location, 1);
-  if (request.output_location == 0) {
+           "OUTPUT_LOCATION", request.output_location, OutputLocation::FILES);
+  if (request.output_location == OutputLocation::SCREEN) {
     ctx.output_stream.use_console();
     return;
   }
 
-  ask_output_directory(ctx);
-  if (request.sort_order == 0) {
+  ctx.output_stream.use_none();
+  ask_output_directory(ctx, request.output_directory);
+  if (request.sort_order == SortOrder::SYNOPTIC) {
     ask_menu(ctx,
              "\n\t\tTime Series Sort \n\n"
              " How do you want structure your output file(s)?\n"
@@ -423,9 +372,9 @@ void ask_output_choices(ProgramContext& ctx) {
              "      4  -  one files per time        <YYYYMMDDHH.txt>\n"
              "      5  -  one file per sounding     <YYYYMMDDHH.txt>\n"
              "Your Choice? ",
-             "TIME_OUTFILE", request.time_file_structure, 5);
+             "TIME_OUTFILE", request.time_file_structure, TimeFileStructure::PER_SOUNDING);
   } else if (ctx.selected.station_count == 1 && one_date) {
-    request.station_file_structure = 2;
+    request.station_file_structure = StationFileStructure::PER_SOUNDING;
   } else {
     ask_menu(ctx,
              "\n\t\tStation Series Sort \n\n"
@@ -434,21 +383,22 @@ void ask_output_choices(ProgramContext& ctx) {
              "      1  -  one station per file      <WMO_INI_YYYYMMDDHH.txt>\n"
              "      2  -  one sounding per file     <WMO_INI_YYYYMMDDHH.txt>\n"
              "Your Choice? ",
-             "STATION_OUTFILE", request.station_file_structure, 2);
+             "STATION_OUTFILE", request.station_file_structure, StationFileStructure::PER_SOUNDING);
   }
 }
 
-// Runs the driver of the sort order; returns its result.
-int32_t run_extraction(ProgramContext& ctx) {
-  AccessRequest& r = ctx.request;
-  if (r.sort_order == 0) {
-    return extract_time_series(ctx, r.begin_date, r.end_date, r.hour_choice, r.level_type,
-                               r.wind_units, r.output_format, r.time_file_structure,
-                               r.output_location, r.output_directory);
-  }
-  return extract_station_series(ctx, r.begin_date, r.end_date, r.hour_choice, r.level_type,
-                                r.wind_units, r.output_format, r.station_file_structure,
-                                r.output_location, r.output_directory);
+// Runs the driver of the sort order with the writer of the output format; returns its result.
+// A directory chosen at the directory dialogue becomes the request's.
+int32_t run_request(ProgramContext& ctx) {
+  AccessRequest& request = ctx.request;
+  ConsoleFileReporter file_reporter(ctx, ctx.output_stream);
+  OutputFiles files(ctx.output_stream, file_reporter, request.output_directory);
+  const std::unique_ptr<TextWriter> writer = make_text_writer(ctx, files, request);
+  ConsoleReporter reporter(ctx);
+  const ExtractionSource source{ctx.database_directory, ctx.years, ctx.catalogue};
+  const int32_t result = run_extraction(source, request, ctx.selected, *writer, reporter);
+  request.output_directory = files.directory();
+  return result;
 }
 
 }  // namespace
@@ -462,11 +412,10 @@ int32_t run_request_dialogue(ProgramContext& ctx) {
     ask_period(ctx, first_request);
     ask_hours(ctx);
     ask_stations(ctx);
-    select_stations(ctx, request.lat_min, request.lat_max, request.lon_min, request.lon_max,
-                    request.access_type, request.begin_value / 100, request.end_value / 100);
+    select_stations(ctx.catalogue, request, ctx.selected);
     do {
       ask_output_choices(ctx);
-      result = run_extraction(ctx);
+      result = run_request(ctx);
     } while (result > 0 &&
              ask_yes_no(ctx, "\n Do you wish to continue accessing this data? [Y/N] [N]\b\b",
                         "REPEAT_ACCESS"));

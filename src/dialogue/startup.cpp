@@ -4,12 +4,15 @@
 #include <fstream>
 #include <ostream>
 
+#include "console/keyword_help.h"
+#include "console/reply.h"
 #include "database/archive_names.h"
-#include "database/codec.h"
-#include "dialogue/keyword_help.h"
 #include "dialogue/request_dialogue.h"
+#include "output/output_stream.h"
 #include "program.h"
+#include "records/access_request.h"
 #include "stations/catalogue.h"
+#include "stations/selection.h"
 #include "text.h"
 
 namespace wxfetch {
@@ -18,16 +21,11 @@ namespace {
 
 constexpr int32_t DEFAULT_PAGE_LENGTH = 20;
 
-void append_separator(std::string& directory) {
-  if (!directory.empty() && directory.back() != '/') directory += '/';
-}
-
 // Help file missing: explains where it was looked for, serves one HELP or STAT reply and ends
 // the program (status 0) whatever the reply.
 [[noreturn]] void help_file_missing(ProgramContext& ctx, const std::string& path) {
-  const std::string shown =
-      ctx.support_directory.empty() ? "<current directory>" : ctx.support_directory;
-  ctx.out << " ERROR: the file tefahelp.txt was not found in: " << shown << " " << path << "\n ";
+  ctx.out << " ERROR: the file tefahelp.txt was not found in: "
+          << shown_directory(ctx.support_directory) << " " << path << "\n ";
   ctx.out << "\n  Enter HELP for more information \n"
           << "        <return> to exit this process\n"
           << "\n  Your choice?  ";
@@ -72,7 +70,6 @@ void print_orientation(std::ostream& out) {
 int32_t run_startup(ProgramContext& ctx, const std::vector<std::string>& args) {
   ctx.default_date = "00000000";
   ctx.out << "\x1b[2J";
-  codec_init(ctx.codec);
   read_command_line(ctx, args);
 
   const std::string help_path = ctx.support_directory + "tefahelp.txt";
@@ -80,7 +77,7 @@ int32_t run_startup(ProgramContext& ctx, const std::vector<std::string>& args) {
   if (!help_file->is_open()) help_file_missing(ctx, help_path);
   ctx.help_file = std::move(help_file);
 
-  load_station_catalogue(ctx);
+  load_station_catalogue(ctx, ctx.support_directory, ctx.catalogue);
   ctx.selected.stations[0] = StationNumbers{72469, 23062};
 
   print_banner(ctx.out);
@@ -98,6 +95,32 @@ int32_t run_startup(ProgramContext& ctx, const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+void discover_years(ProgramContext& ctx) {
+  ctx.years = find_years(ctx.database_directory);
+  ctx.last_year = ctx.years.last;
+  if (ctx.years.last >= 0) {
+    ctx.first_year = ctx.years.first;
+    ctx.out << "    NOTE: Tefa data from the directory: " << shown_directory(ctx.database_directory)
+            << "\n"
+            << cformat("\t    is available for the years:  %d thru ", ctx.years.first)
+            << cformat("%d\n", ctx.years.last);
+    return;
+  }
+
+  // No year at all: offer the help section, then leave.
+  std::string reply;
+  do {
+    ctx.out << " ERROR:  No tefa data could be found in the directory: "
+            << shown_directory(ctx.database_directory) << "\n\n"
+            << "\tEnter HELP for more information \n"
+            << "\tEnter <return> to exit the database\n"
+            << "    Your choice? ";
+    read_reply(ctx, reply);
+  } while (KeywordHelp(ctx, reply, "NO_FILES_AVAILABLE") == 1);
+  ctx.out << "\n\tExiting tefa database ...\n";
+  ctx.end_program(0);
+}
 
 void read_command_line(ProgramContext& ctx, const std::vector<std::string>& args) {
   ctx.database_directory.clear();

@@ -1,12 +1,14 @@
 #include "output/faa604_writer.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <utility>
 
+#include "console/pager.h"
 #include "output/kvt_writer.h"
 #include "output/output_files.h"
-#include "output/pager.h"
-#include "program.h"
+#include "output/output_stream.h"
 
 namespace wxfetch {
 
@@ -60,12 +62,28 @@ int32_t next_level_number(int32_t number) {
   return number == 0 || number == 99 ? 11 : number + 11;
 }
 
+// Where the lines of a message go: the output stream, checked for write errors and paged after
+// every line.
+struct LineSink {
+  OutputStream& stream;
+  OutputFiles& files;
+  Console& console;
+
+  // Writes one line with its line end, checks the output and counts the line for paging.
+  void write_line(const std::string& text) {
+    stream.write(text);
+    stream.write("\n");
+    files.check();
+    screen_pause(console);
+  }
+};
+
 // The coded lines of one part: groups are gathered into a line that is written as soon as it
 // holds ten items (the leading items of the part's first line count too).
 class CodedLines {
  public:
-  CodedLines(ProgramContext& ctx, std::string leading, int leading_items)
-      : ctx_(ctx), line_(std::move(leading)), count_(leading_items) {}
+  CodedLines(LineSink& sink, std::string leading, int leading_items)
+      : sink_(sink), line_(std::move(leading)), count_(leading_items) {}
 
   void add(const std::string& group) {
     line_ += group;
@@ -74,21 +92,13 @@ class CodedLines {
 
   // Writes what the line holds (possibly nothing) with its line end.
   void write_pending() {
-    write_line(ctx_, line_);
+    sink_.write_line(line_);
     line_.clear();
     count_ = 0;
   }
 
-  // Writes one line with its line end, checks the output and counts the line for paging.
-  static void write_line(ProgramContext& ctx, const std::string& text) {
-    ctx.output_stream.write(text);
-    ctx.output_stream.write("\n");
-    check_write_error(ctx);
-    screen_pause(ctx);
-  }
-
  private:
-  ProgramContext& ctx_;
+  LineSink& sink_;
   std::string line_;
   int count_;
 };
@@ -99,13 +109,12 @@ struct StationTexts {
   std::string number;  // wmo padded to five digits
 };
 
-StationTexts station_texts(const ProgramContext& ctx, int16_t station_row) {
+StationTexts station_texts(const StationEntry* entry) {
   StationTexts texts;
   int32_t wmo = 0;
-  if (station_row >= 0 && station_row < MAX_STATION_ROWS) {
-    const StationEntry& entry = ctx.catalogue.entries[station_row];
-    texts.initials.assign(entry.initials, strnlen(entry.initials, sizeof entry.initials));
-    wmo = entry.wmo;
+  if (entry != nullptr) {
+    texts.initials.assign(entry->initials, strnlen(entry->initials, sizeof entry->initials));
+    wmo = entry->wmo;
   }
   texts.number = padded(5, wmo);
   return texts;
@@ -132,87 +141,87 @@ bool has_mandatory_925(const Faa604Levels& levels) {
   return false;
 }
 
-// Part A: the surface, the mandatory levels slot by slot, the tropopause and the maximum wind.
-// Each pass encodes one level with the walk's kind, slot and search position; a failed encoder
-// moves the walk on to the next kind.
-void write_part_a(ProgramContext& ctx, const Faa604Levels& levels, const StationTexts& station,
-                  int32_t day, int32_t hour) {
-  enum class Walk { SURFACE, MANDATORY, TROPOPAUSE, MAX_WIND, END };
+// Part A's walk: the surface, the mandatory levels slot by slot, the tropopause and the maximum
+// wind. Each pass encodes one level with the walk's kind, slot and search position.
+enum class PartAWalk { SURFACE, MANDATORY, TROPOPAUSE, MAX_WIND, END };
 
-  CodedLines::write_line(ctx, station.initials + "MAN" + station.initials);
+int32_t part_a_kind(PartAWalk walk) {
+  switch (walk) {
+    case PartAWalk::SURFACE:
+      return SURFACE;
+    case PartAWalk::TROPOPAUSE:
+      return TROPOPAUSE;
+    case PartAWalk::MAX_WIND:
+      return MAX_WIND;
+    default:
+      return MANDATORY;
+  }
+}
+
+// Adds the groups of the level the pass finds: the level (or height) group, the temperature group
+// and the wind group, stopping at the first that fails. Returns true when all three were added.
+bool add_part_a_groups(const Faa604Levels& levels, PartAWalk walk, int32_t code, int32_t& position,
+                       CodedLines& lines) {
+  const int32_t kind = part_a_kind(walk);
+  std::string group;
+  const bool found = walk == PartAWalk::MANDATORY
+                         ? encode_height_group(levels, code, position, kind, group)
+                         : encode_level_group(levels, code, position, kind, group);
+  if (!found) return false;
+  lines.add(group);
+  if (!encode_temperature_group(levels, code, position, kind, group)) return false;
+  lines.add(group);
+  if (!encode_wind_group(levels, code, position, kind, group)) return false;
+  lines.add(group);
+  return true;
+}
+
+// Moves the walk on after a pass: a level found keeps the mandatory walk going slot by slot and
+// moves every other kind on; a failed pass moves on to the next kind, with "88999" for a missing
+// tropopause and "77999" for a missing maximum wind.
+void advance_part_a(bool found, PartAWalk& walk, int& slot, int32_t& position, CodedLines& lines) {
+  if (found && walk == PartAWalk::MANDATORY) return;
+  position = 0;
+  switch (walk) {
+    case PartAWalk::SURFACE:
+      // The sounding holds one surface: after its groups (or without one) the mandatory levels
+      // follow, from slot 0. (Searching on for a further surface would find a stray one left in
+      // the last position again and again.)
+      walk = PartAWalk::MANDATORY;
+      slot = SURFACE_SLOT;  // the next pass uses slot 0
+      break;
+    case PartAWalk::MANDATORY:
+      walk = PartAWalk::TROPOPAUSE;
+      break;
+    case PartAWalk::TROPOPAUSE:
+      if (!found) lines.add("88999 ");
+      walk = PartAWalk::MAX_WIND;
+      break;
+    case PartAWalk::MAX_WIND:
+      if (!found) lines.add("77999 ");
+      walk = PartAWalk::END;
+      break;
+    case PartAWalk::END:
+      break;
+  }
+}
+
+// Part A: the heading line, then the surface, the mandatory levels slot by slot, the tropopause
+// and the maximum wind.
+void write_part_a(LineSink& sink, const Faa604Levels& levels, const StationTexts& station,
+                  int32_t day, int32_t hour) {
+  sink.write_line(station.initials + "MAN" + station.initials);
   const long yyggid = (day + 50) * 1000L + hour * 10L + wind_indicator(levels);
   CodedLines lines(
-      ctx, station.number + " TTAA  " + std::to_string(yyggid) + " " + station.number + " ", 4);
+      sink, station.number + " TTAA  " + std::to_string(yyggid) + " " + station.number + " ", 4);
   const bool use_925 = has_mandatory_925(levels);
 
-  Walk walk = Walk::SURFACE;
+  PartAWalk walk = PartAWalk::SURFACE;
   int slot = SURFACE_SLOT;
   int32_t position = 0;
-  std::string group;
-  while (walk != Walk::END) {
-    const int32_t code = SLOT_CODES[slot];
-    int32_t kind = MANDATORY;
-    if (walk == Walk::SURFACE) kind = SURFACE;
-    if (walk == Walk::TROPOPAUSE) kind = TROPOPAUSE;
-    if (walk == Walk::MAX_WIND) kind = MAX_WIND;
-
-    bool found = walk == Walk::MANDATORY ? encode_height_group(levels, code, position, kind, group)
-                                         : encode_level_group(levels, code, position, kind, group);
-    if (found) {
-      lines.add(group);
-      found = encode_temperature_group(levels, code, position, kind, group);
-    }
-    if (found) {
-      lines.add(group);
-      found = encode_wind_group(levels, code, position, kind, group);
-    }
-    if (found) lines.add(group);
-
-    if (found) {
-      switch (walk) {
-        case Walk::SURFACE:
-          // The sounding holds one surface: after its groups the mandatory levels follow, from
-          // slot 0. (Searching on for a further surface would find a stray one left in the last
-          // position again and again.)
-          position = 0;
-          walk = Walk::MANDATORY;
-          slot = SURFACE_SLOT;
-          break;
-        case Walk::TROPOPAUSE:
-          position = 0;
-          walk = Walk::MAX_WIND;
-          break;
-        case Walk::MAX_WIND:
-          position = 0;
-          walk = Walk::END;
-          break;
-        case Walk::MANDATORY:
-        case Walk::END:
-          break;
-      }
-    } else {
-      position = 0;
-      switch (walk) {
-        case Walk::SURFACE:
-          walk = Walk::MANDATORY;
-          slot = SURFACE_SLOT;  // the next pass uses slot 0
-          break;
-        case Walk::MANDATORY:
-          walk = Walk::TROPOPAUSE;
-          break;
-        case Walk::TROPOPAUSE:
-          lines.add("88999 ");
-          walk = Walk::MAX_WIND;
-          break;
-        case Walk::MAX_WIND:
-          lines.add("77999 ");
-          walk = Walk::END;
-          break;
-        case Walk::END:
-          break;
-      }
-    }
-
+  while (walk != PartAWalk::END) {
+    const bool found = add_part_a_groups(levels, walk, SLOT_CODES[slot], position, lines);
+    advance_part_a(found, walk, slot, position, lines);
     ++position;
     if (slot == SURFACE_SLOT) {
       slot = 0;
@@ -227,14 +236,14 @@ void write_part_a(ProgramContext& ctx, const Faa604Levels& levels, const Station
 // Part B: the surface and the significant levels with their temperature groups, numbered 00,
 // 11 ... 99, 11 ..., then for 1991 and later (with sonde type and release time known) the 31313
 // section. The coded lines are written only when a significant level was written.
-void write_part_b(ProgramContext& ctx, const Faa604Levels& levels, const StationTexts& station,
+void write_part_b(LineSink& sink, const Faa604Levels& levels, const StationTexts& station,
                   int32_t day, int32_t hour) {
   enum class Walk { SURFACE, SIGNIFICANT, SECTION_31313, SONDE_TYPE, RELEASE_TIME, END };
 
-  CodedLines::write_line(ctx, station.initials + "SGL" + station.initials);
+  sink.write_line(station.initials + "SGL" + station.initials);
   const long yygg = (day + 50) * 100L + hour;
   CodedLines lines(
-      ctx, station.number + " TTBB  " + std::to_string(yygg) + "/ " + station.number + " ", 4);
+      sink, station.number + " TTBB  " + std::to_string(yygg) + "/ " + station.number + " ", 4);
   const Sounding& sounding = *levels.sounding;
   const bool has_31313 = sounding.year >= 1991 && sounding.sonde_type != MISSING_VALUE &&
                          sounding.release_time != MISSING_VALUE;
@@ -286,10 +295,10 @@ void write_part_b(ProgramContext& ctx, const Faa604Levels& levels, const Station
 // The wind part: the surface and the wind levels by bands of 10000 feet, each band's levels in
 // threes behind a height group 9b + one digit per level (thousands of feet above the band base).
 // The coded lines are written only when some band selected a wind level.
-void write_wind_part(ProgramContext& ctx, const Faa604Levels& levels, const StationTexts& station,
+void write_wind_part(LineSink& sink, const Faa604Levels& levels, const StationTexts& station,
                      int32_t day, int32_t hour) {
   const long yygg0 = (day + 50) * 1000L + hour * 10L;
-  CodedLines lines(ctx, "PPBB  " + std::to_string(yygg0) + " " + station.number + " ", 3);
+  CodedLines lines(sink, "PPBB  " + std::to_string(yygg0) + " " + station.number + " ", 3);
   const Sounding& sounding = *levels.sounding;
 
   // Each level is selected at most once, so the list never outgrows the levels.
@@ -476,20 +485,52 @@ bool encode_wind_group(const Faa604Levels& levels, int32_t code, int32_t& positi
   return true;
 }
 
-void write_faa604_sounding(ProgramContext& ctx, int16_t level_type, int16_t station_row) {
-  const Sounding& sounding = ctx.sounding;
+int32_t faa604_level_count(const Sounding& sounding) {
+  // A level without pressure (a wind level) is kept when it lies below the last level at 100 mb
+  // or more but does not extend the message: winds above 100 mb would keep every level up to
+  // them, and with them mandatory and significant levels above 100 mb, which the coded parts
+  // cannot express.
+  const int32_t count = std::clamp<int32_t>(sounding.level_count, 0, MAX_LEVELS);
+  for (int32_t i = count - 1; i >= 0; --i) {
+    const int32_t pressure = sounding.levels[i].pressure;
+    if (pressure >= 1000 && pressure != MISSING_VALUE) return i + 1;
+  }
+  return 0;
+}
+
+Faa604Writer::Faa604Writer(Console& console, OutputFiles& files, const AccessRequest& request)
+    : TextWriter(console, files, OutputFormat::FAA604), levels_(request.levels) {}
+
+void Faa604Writer::write(const Sounding& sounding, const StationRow& station) {
+  assert(station.entry != nullptr);
+  const int32_t count = faa604_level_count(sounding);
+  if (enough_levels(count)) write_levels(sounding, count, station);
+}
+
+void Faa604Writer::write_message(const Sounding& sounding, const StationRow& station) {
+  write_levels(sounding, sounding.level_count, station);
+}
+
+void Faa604Writer::write_levels(const Sounding& sounding, int32_t count,
+                                const StationRow& station) {
   Faa604Levels levels;
   prepare_faa604_levels(sounding, levels);
+  levels.count = std::min(levels.count, count);
+  LineSink sink{stream(), files_, console_};
 
   if (levels.count > 0 && sounding.levels[0].kind == SURFACE) {
-    const StationTexts station = station_texts(ctx, station_row);
-    write_part_a(ctx, levels, station, sounding.day, sounding.hour);
-    if (level_type != 1) write_part_b(ctx, levels, station, sounding.day, sounding.hour);
-    if (level_type == 0) write_wind_part(ctx, levels, station, sounding.day, sounding.hour);
+    const StationTexts texts = station_texts(station.entry);
+    write_part_a(sink, levels, texts, sounding.day, sounding.hour);
+    if (levels_ != LevelSelection::MANDATORY) {
+      write_part_b(sink, levels, texts, sounding.day, sounding.hour);
+    }
+    if (levels_ == LevelSelection::ALL) {
+      write_wind_part(sink, levels, texts, sounding.day, sounding.hour);
+    }
   }
   // The empty line that closes the message is not counted for paging.
-  ctx.output_stream.write("\n");
-  check_write_error(ctx);
+  stream().write("\n");
+  check_output();
 }
 
 }  // namespace wxfetch

@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "database/decoder.h"
+#include "output/text_writer.h"
+#include "records/sounding.h"
 
 namespace wxfetch {
-
-struct ProgramContext;
 
 constexpr double FEET_FACTOR = 3.29;
 
@@ -19,14 +18,32 @@ constexpr double FEET_FACTOR = 3.29;
 // ("-5" padded to 3 gives "0-5").
 void pad_digits(int width, std::string& text);
 
-// Writes ctx.sounding to ctx.output_stream as an FAA604 message (part B when level_type is not
-// 1, the wind part when it is 0), paging the screen after every line but the closing empty line.
-// A sounding whose first level is not the surface gives only the closing empty line. Checks the
-// output for write errors after every line (a failure reports "Write error: <reason>" on the
-// error stream and ends the program with status 0). Never modifies ctx.sounding.
-// REQUIRES: station_row is a row of ctx.catalogue (any other row gives blank initials and
-// station number 00000).
-void write_faa604_sounding(ProgramContext& ctx, int16_t level_type, int16_t station_row);
+// The levels an FAA604 message holds: those up to the last level whose pressure is known and at
+// least 100 mb (the coded format ends at 100 mb).
+int32_t faa604_level_count(const Sounding& sounding);
+
+// Writes soundings as FAA604 messages: part A, part B unless only mandatory levels are wanted,
+// the wind part when all levels are, each line paged on the screen but the closing empty line.
+// A sounding whose first level is not the surface gives only the closing empty line. A write
+// error reports "Write error: <reason>" and ends the program. Never modifies the sounding.
+class Faa604Writer : public TextWriter {
+ public:
+  // The level selection comes from `request`.
+  Faa604Writer(Console& console, OutputFiles& files, const AccessRequest& request);
+
+  // Writes the message of the sounding's levels down to 100 mb (faa604_level_count), when more
+  // than four of them remain.
+  // REQUIRES: station.entry is not null.
+  void write(const Sounding& sounding, const StationRow& station) override;
+  // Writes the message of every level of the sounding, without the cut and the minimum. A null
+  // station.entry gives blank initials and station number 00000.
+  void write_message(const Sounding& sounding, const StationRow& station);
+
+ private:
+  void write_levels(const Sounding& sounding, int32_t count, const StationRow& station);
+
+  const LevelSelection levels_;
+};
 
 // ---- Group encoders; implementation details of the writer, declared here for the tests. ----
 

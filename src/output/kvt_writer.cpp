@@ -1,6 +1,7 @@
 #include "output/kvt_writer.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -8,8 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "output/number_format.h"
-#include "program.h"
+#include "console/console.h"
+#include "number_format.h"
+#include "output/output_stream.h"
+#include "records/station_entry.h"
 #include "text.h"
 
 namespace wxfetch {
@@ -44,10 +47,10 @@ int32_t whole_mb_truncated(int32_t pressure, int32_t floor) {
 // The kinds of level each level type selects, one bit per kind: surface and mandatory levels
 // always; significant levels unless only mandatory levels are wanted; wind, tropopause and
 // maximum-wind levels only when all levels are wanted.
-uint32_t selected_kinds(int16_t level_type) {
+uint32_t selected_kinds(LevelSelection levels) {
   uint32_t kinds = 1u << SURFACE | 1u << MANDATORY;
-  if (level_type != 1) kinds |= 1u << SIGNIFICANT;
-  if (level_type == 0) kinds |= 1u << WIND | 1u << TROPOPAUSE | 1u << MAX_WIND;
+  if (levels != LevelSelection::MANDATORY) kinds |= 1u << SIGNIFICANT;
+  if (levels == LevelSelection::ALL) kinds |= 1u << WIND | 1u << TROPOPAUSE | 1u << MAX_WIND;
   return kinds;
 }
 
@@ -101,7 +104,7 @@ char* put_level_line(char* out, const SoundingLevel& level) {
 
 // A level as its line shows it: in the 100-mb variant pressures in whole mb and absent values
 // marked; wind speeds in knots when asked.
-SoundingLevel printed_level(SoundingLevel level, bool full_variant, int16_t wind_units) {
+SoundingLevel printed_level(SoundingLevel level, bool full_variant, WindUnits wind_units) {
   if (!full_variant) {
     level.pressure = whole_mb_rounded(level.pressure);
     level.height = mark_absent(level.height);
@@ -110,7 +113,8 @@ SoundingLevel printed_level(SoundingLevel level, bool full_variant, int16_t wind
     level.wind_direction = mark_absent(level.wind_direction);
     level.wind_speed = mark_absent(level.wind_speed);
   }
-  if (wind_units == 0 && level.wind_speed != MISSING_VALUE && level.wind_speed != ABSENT_100MB) {
+  if (wind_units == WindUnits::KNOTS && level.wind_speed != MISSING_VALUE &&
+      level.wind_speed != ABSENT_100MB) {
     level.wind_speed = static_cast<int32_t>(level.wind_speed * KNOTS_FACTOR + 0.5);
   }
   return level;
@@ -138,19 +142,18 @@ void write_type_3_line(OutputStream& stream, std::string_view initials, const in
 
 }  // namespace
 
-void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_type,
-                        int16_t station_row) {
-  const Sounding& sounding = ctx.sounding;
-  const bool full_variant = ctx.request.above_100mb;
-  const char* const units_tag = wind_units == 0 ? "kt" : "ms";
+KvtWriter::KvtWriter(Console& console, OutputFiles& files, const AccessRequest& request)
+    : TextWriter(console, files, OutputFormat::KVT),
+      full_variant_(request.above_100mb),
+      wind_units_(request.wind_units),
+      kinds_(selected_kinds(request.levels)) {}
 
-  int32_t level_count = sounding.level_count;
-  if (level_count < 0) level_count = 0;
-  if (level_count > MAX_LEVELS) level_count = MAX_LEVELS;
-
+// Puts the places of the selected levels into `selected`; returns how many there are.
+int32_t KvtWriter::select_levels(const Sounding& sounding, int16_t* selected) const {
+  int32_t level_count = std::clamp<int32_t>(sounding.level_count, 0, MAX_LEVELS);
   // The 100-mb variant ends the list before the first level under 100 mb (in whole mb, halves
   // rounded up); a level without pressure does not end it.
-  if (!full_variant) {
+  if (!full_variant_) {
     for (int32_t i = 0; i < level_count; ++i) {
       if (whole_mb_rounded(sounding.levels[i].pressure) < 100) {
         level_count = i;
@@ -158,21 +161,21 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
       }
     }
   }
-
-  // The selected levels' places, gathered without a branch per level: every place is written,
-  // and the count moves past it only when the level is selected.
-  const uint32_t kinds = selected_kinds(level_type);
-  int16_t selected[MAX_LEVELS];
+  // Gathered without a branch per level: every place is written, and the count moves past it
+  // only when the level is selected.
   int32_t selected_count = 0;
   for (int32_t i = 0; i < level_count; ++i) {
     selected[selected_count] = static_cast<int16_t>(i);
-    selected_count += is_selected(sounding.levels[i].kind, kinds);
+    selected_count += is_selected(sounding.levels[i].kind, kinds_);
   }
-  if (selected_count == 0) return;
+  return selected_count;
+}
 
-  // Working copy of the header; the sounding itself stays as decoded.
+// The header as the lines show it: in the 100-mb variant reference pressures in whole mb and
+// absent values marked. (A working copy: the sounding itself stays as decoded.)
+SoundingHeader KvtWriter::printed_header(const Sounding& sounding) const {
   SoundingHeader header = sounding;
-  if (!full_variant) {
+  if (!full_variant_) {
     header.reference_pressure_1 = whole_mb_truncated(header.reference_pressure_1, 100);
     header.reference_pressure_2 = whole_mb_truncated(header.reference_pressure_2, INT32_MIN);
     header.reference_pressure_3 = whole_mb_truncated(header.reference_pressure_3, 100);
@@ -181,18 +184,42 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
     header.sonde_type = mark_absent(header.sonde_type);
     header.release_time = mark_absent(header.release_time);
   }
+  return header;
+}
 
-  const StationEntry& station = ctx.catalogue.entries[station_row];
-  const long wban = station.wban > INTERNATIONAL_WBAN_OFFSET ? 99999 : station.wban;
-  const double latitude = station.lat_hemisphere == 'S' ? -station.latitude : station.latitude;
-  const double longitude = station.lon_hemisphere == 'W' ? -station.longitude : station.longitude;
+// The type 1 line: "%7d %6ld %6ld %6.2f%c%5.2f%c %5d %6ld\n". All but the release time depend on
+// the station alone, so that part is formatted once per catalogue row (and again only if the
+// row changed).
+void KvtWriter::write_station_line(const SoundingHeader& header, const StationRow& station) {
+  const StationEntry& entry = *station.entry;
+  const long wban = entry.wban > INTERNATIONAL_WBAN_OFFSET ? 99999 : entry.wban;
+  const double latitude = entry.lat_hemisphere == 'S' ? -entry.latitude : entry.latitude;
+  const double longitude = entry.lon_hemisphere == 'W' ? -entry.longitude : entry.longitude;
+  if (station_texts_.empty()) station_texts_.resize(MAX_STATION_ROWS);
+  KvtStationText& last = station_texts_[static_cast<size_t>(station.index)];
+  const StationColumns columns{
+      wban,           entry.wmo, latitude, longitude, entry.lat_hemisphere, entry.lon_hemisphere,
+      entry.elevation};
+  if (!(columns == last.columns) || last.text.empty()) {
+    last.columns = columns;
+    last.text = station_columns(columns);
+  }
+  OutputStream& out = stream();
+  char* const line = out.reserve(last.text.size() + MAX_INTEGER_TEXT + 2);
+  char* end = std::copy(last.text.begin(), last.text.end(), line);
+  end = put_right_aligned(end, header.release_time, 6);
+  *end++ = '\n';
+  out.commit(end);
+}
+
+void KvtWriter::write_header_lines(const SoundingHeader& header, const StationRow& station,
+                                   int32_t selected_count) {
   const char* const month_name =
       header.month >= 1 && header.month <= 12 ? MONTH_NAMES[header.month] : MONTH_NAMES[0];
-
-  OutputStream& stream = ctx.output_stream;
+  OutputStream& out = stream();
   {
     // "%7d %6d %6d %8s %7d\n": the type, hour, day, month name and year.
-    char* const line = stream.reserve(64);
+    char* const line = out.reserve(64);
     char* end = put_right_aligned(line, 254, 7);
     *end++ = ' ';
     end = put_right_aligned(end, header.hour, 6);
@@ -203,57 +230,49 @@ void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_t
     *end++ = ' ';
     end = put_right_aligned(end, header.year, 7);
     *end++ = '\n';
-    stream.commit(end);
+    out.commit(end);
   }
-  screen_pause(ctx);
-  {
-    // "%7d %6ld %6ld %6.2f%c%5.2f%c %5d %6ld\n": all but the release time depend on the station
-    // alone, so that part is formatted once per station (and again only if its row changed).
-    // One text per catalogue row: the synoptic sort takes the stations in turn.
-    if (ctx.kvt_station_texts.empty()) ctx.kvt_station_texts.resize(MAX_STATION_ROWS);
-    KvtStationText& last = ctx.kvt_station_texts[static_cast<size_t>(station_row)];
-    const StationColumns columns{wban,
-                                 station.wmo,
-                                 latitude,
-                                 longitude,
-                                 station.lat_hemisphere,
-                                 station.lon_hemisphere,
-                                 station.elevation};
-    if (!(columns == last.columns) || last.text.empty()) {
-      last.columns = columns;
-      last.text = station_columns(columns);
-    }
-    char* const line = stream.reserve(last.text.size() + MAX_INTEGER_TEXT + 2);
-    char* end = std::copy(last.text.begin(), last.text.end(), line);
-    end = put_right_aligned(end, header.release_time, 6);
-    *end++ = '\n';
-    stream.commit(end);
-  }
-  screen_pause(ctx);
+  pause();
+  write_station_line(header, station);
+  pause();
   // The fifth column counts the lines of the block; this line itself is not paged.
-  write_integer_line(stream, {2, header.reference_pressure_1, header.reference_pressure_3,
-                              header.reference_pressure_2, selected_count + 4, header.indicator_b,
-                              header.indicator_a});
+  write_integer_line(out, {2, header.reference_pressure_1, header.reference_pressure_3,
+                           header.reference_pressure_2, selected_count + 4, header.indicator_b,
+                           header.indicator_a});
   // Soundings before 1991 carry no sonde type.
-  const std::string_view initials(station.initials,
-                                  strnlen(station.initials, sizeof station.initials));
-  write_type_3_line(stream, initials, header.year >= 1991 ? &header.sonde_type : nullptr,
-                    units_tag);
-  screen_pause(ctx);
+  const StationEntry& entry = *station.entry;
+  const std::string_view initials(entry.initials, strnlen(entry.initials, sizeof entry.initials));
+  write_type_3_line(out, initials, header.year >= 1991 ? &header.sonde_type : nullptr,
+                    wind_units_ == WindUnits::KNOTS ? "kt" : "ms");
+  pause();
+}
 
-  // The level lines are put in place all at once, or one at a time while the screen pages
-  // (which may stop within the block). Files are never paged.
+// The level lines are put in place all at once, or one at a time while the screen pages (which
+// may stop within the block). Files are never paged.
+void KvtWriter::write_level_lines(const Sounding& sounding, const int16_t* selected,
+                                  int32_t selected_count) {
+  OutputStream& out = stream();
   for (int32_t s = 0; s < selected_count;) {
-    const int32_t lines = ctx.paging.paging_on ? 1 : selected_count - s;
-    char* end = stream.reserve(static_cast<size_t>(lines) * LEVEL_LINE_ROOM);
+    const bool paging = console_.paging.paging_on;
+    const int32_t lines = paging ? 1 : selected_count - s;
+    char* end = out.reserve(static_cast<size_t>(lines) * LEVEL_LINE_ROOM);
     for (const int32_t last = s + lines; s < last; ++s) {
       end = put_level_line(end,
-                           printed_level(sounding.levels[selected[s]], full_variant, wind_units));
+                           printed_level(sounding.levels[selected[s]], full_variant_, wind_units_));
     }
-    stream.commit(end);
-    if (ctx.paging.paging_on) screen_pause(ctx);
-    if (stream.error()) check_write_error(ctx);
+    out.commit(end);
+    if (paging) pause();
+    if (out.error()) check_output();
   }
+}
+
+void KvtWriter::write(const Sounding& sounding, const StationRow& station) {
+  assert(station.entry != nullptr && station.index >= 0 && station.index < MAX_STATION_ROWS);
+  int16_t selected[MAX_LEVELS];
+  const int32_t selected_count = select_levels(sounding, selected);
+  if (selected_count == 0) return;
+  write_header_lines(printed_header(sounding), station, selected_count);
+  write_level_lines(sounding, selected, selected_count);
 }
 
 }  // namespace wxfetch

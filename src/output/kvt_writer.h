@@ -4,10 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "output/text_writer.h"
 
 namespace wxfetch {
-
-struct ProgramContext;
 
 // The factor that turns tenths of a metre per second into knots: trunc(speed * 0.1925 + 0.5).
 constexpr double KNOTS_FACTOR = 0.1925;
@@ -31,10 +32,33 @@ struct KvtStationText {
   std::string text;
 };
 
-// Writes ctx.sounding to ctx.output_stream in the KVT format (full variant, or the 100-mb variant
-// when ctx.request.above_100mb is false). Writes nothing when no level is selected. Pages the
-// screen after every line but the type 2 line and checks for write errors after every level.
-void write_kvt_sounding(ProgramContext& ctx, int16_t wind_units, int16_t level_type,
-                        int16_t station_row);
+// Writes soundings in the KVT format: the full variant, or (without data above 100 mb) the
+// 100-mb variant in whole mb with 32767 for absent values, which ends before the first level
+// under 100 mb; the levels the request's level selection takes; wind speeds in knots or tenths
+// of m/s. Writes nothing for a sounding without a selected level. Pages the screen after every
+// line but the type 2 line and ends the program on a write error.
+class KvtWriter : public TextWriter {
+ public:
+  // The level selection, wind units and variant come from `request`.
+  KvtWriter(Console& console, OutputFiles& files, const AccessRequest& request);
+
+  // REQUIRES: station.entry is not null and 0 <= station.index < MAX_STATION_ROWS.
+  void write(const Sounding& sounding, const StationRow& station) override;
+
+ private:
+  int32_t select_levels(const Sounding& sounding, int16_t* selected) const;
+  SoundingHeader printed_header(const Sounding& sounding) const;
+  void write_header_lines(const SoundingHeader& header, const StationRow& station,
+                          int32_t selected_count);
+  void write_station_line(const SoundingHeader& header, const StationRow& station);
+  void write_level_lines(const Sounding& sounding, const int16_t* selected, int32_t selected_count);
+
+  const bool full_variant_;
+  const WindUnits wind_units_;
+  const uint32_t kinds_;  // the selected level kinds, one bit per kind
+  // The type 1 texts by catalogue row (filled as used): the synoptic sort takes the stations in
+  // turn.
+  std::vector<KvtStationText> station_texts_;
+};
 
 }  // namespace wxfetch

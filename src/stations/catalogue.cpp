@@ -9,8 +9,9 @@
 #include <ostream>
 #include <string>
 
-#include "dialogue/keyword_help.h"
-#include "program.h"
+#include "console/console.h"
+#include "console/keyword_help.h"
+#include "console/reply.h"
 #include "text.h"
 
 namespace wxfetch {
@@ -266,10 +267,9 @@ int load_rows(std::istream& file, StationCatalogue& catalogue, bool& overflow, P
 // The station history table is missing: says where it was looked for and serves one reply. HELP
 // or STAT (served) ends the program with status 0; any other reply returns, and start-up goes on
 // with an empty catalogue.
-void station_table_missing(ProgramContext& ctx) {
-  const std::string shown =
-      ctx.support_directory.empty() ? std::string("<current directory>") : ctx.support_directory;
-  ctx.out << " ERROR: the station file: stat2000.txt was not in: " << shown << " \n ";
+void station_table_missing(Console& ctx, const std::string& support_directory) {
+  ctx.out << " ERROR: the station file: stat2000.txt was not in: "
+          << shown_directory(support_directory) << " \n ";
   ctx.out << "   Type HELP for more information \n";
   std::string reply;
   read_reply(ctx, reply);
@@ -286,25 +286,26 @@ int load_international_rows(std::istream& file, StationCatalogue& catalogue, boo
   return load_rows(file, catalogue, overflow, parse_international_row);
 }
 
-void load_station_catalogue(ProgramContext& ctx) {
-  ctx.catalogue.count = 0;
-  std::ifstream history(ctx.support_directory + "stat2000.txt");
+void load_station_catalogue(Console& ctx, const std::string& support_directory,
+                            StationCatalogue& catalogue) {
+  catalogue.count = 0;
+  std::ifstream history(support_directory + "stat2000.txt");
   if (!history.is_open()) {
-    station_table_missing(ctx);
+    station_table_missing(ctx, support_directory);
     return;
   }
   bool history_overflow = false;
-  load_history_rows(history, ctx.catalogue, history_overflow);
+  load_history_rows(history, catalogue, history_overflow);
   history.close();
 
   bool international_overflow = false;
-  std::ifstream international(ctx.support_directory + "international_sites.txt");
+  std::ifstream international(support_directory + "international_sites.txt");
   if (international.is_open()) {
-    load_international_rows(international, ctx.catalogue, international_overflow);
+    load_international_rows(international, catalogue, international_overflow);
   } else {
     // Without the international sites the history rows alone make the catalogue.
-    ctx.out << " ERROR: the file international_sites.txt was not found in: "
-            << ctx.support_directory << " \n ";
+    ctx.out << " ERROR: the file international_sites.txt was not found in: " << support_directory
+            << " \n ";
   }
   if (history_overflow || international_overflow) {
     ctx.out << " WARNING: the station tables hold more than " << MAX_STATION_ROWS

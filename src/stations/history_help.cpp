@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/keyword_help.h"
-#include "program.h"
+#include "console/console.h"
+#include "console/keyword_help.h"
+#include "console/reply.h"
+#include "stations/catalogue.h"
 #include "text.h"
 
 namespace wxfetch {
@@ -25,11 +27,22 @@ constexpr size_t KEY_TEXT_LENGTH = 10;
 // The years a history date may name.
 constexpr long FIRST_HISTORY_YEAR = 1946;
 constexpr long LAST_HISTORY_YEAR = 4600;
-// Rows are read from the console as into a reply buffer of this size.
-constexpr size_t REPLY_BUFFER = 80;
 // STAT at a question of the help opens a visit inside the visit; beyond this many open visits
 // a further STAT only says so, so that a script of STAT replies cannot exhaust the stack.
 constexpr int MAX_OPEN_VISITS = 16;
+
+// What a visit reads: the console (as `out`, `in` and `page_length`), the catalogue and the
+// default date.
+struct HistoryContext {
+  Console& console;
+  std::istream& in;
+  std::ostream& out;
+  const int32_t page_length;
+  const StationCatalogue& catalogue;
+  const std::string& default_date;
+
+  [[noreturn]] void end_program(int status) { console.end_program(status); }
+};
 
 // The search menu: modes 0 to 2 look for a word, 3 and 4 for a number, 5 shows every row.
 enum SearchMode : long {
@@ -88,7 +101,7 @@ long number_at(std::string_view text, size_t position, size_t length) {
 // Prints the table head when `found` is not yet set, then catalogue row `row` (its name cut to
 // 16 characters); pauses with " Press <enter> to continue" once more than page_length - 4 rows
 // were shown since the last pause, discarding the whole line typed there.
-void show_history_row(ProgramContext& ctx, int16_t row, int32_t& rows_shown, bool& found) {
+void show_history_row(HistoryContext& ctx, int16_t row, int32_t& rows_shown, bool& found) {
   if (!found) {
     ctx.out << STAR_LINE
             << " INIT   WBAN    WMO    LAT   LONG   ELEV    NAME           ST  CY   BYR    EYR\n"
@@ -122,7 +135,7 @@ void show_history_row(ProgramContext& ctx, int16_t row, int32_t& rows_shown, boo
 
 // Prints the closing banner of a search: the accuracy warning (with the date when the filter is
 // on) after a table, or the "No station entry" banner when nothing was found.
-void show_search_result(ProgramContext& ctx, bool found, bool date_filter, int32_t date) {
+void show_search_result(HistoryContext& ctx, bool found, bool date_filter, int32_t date) {
   ctx.out << STAR_LINE;
   if (found) {
     if (date_filter)
@@ -136,23 +149,23 @@ void show_search_result(ProgramContext& ctx, bool found, bool date_filter, int32
 
 // Asks whether to look at one date only. Returns true when the date entry follows, false when
 // the menu follows with the filter off (answer not Y, or a help or nested visit served).
-bool wants_date_filter(ProgramContext& ctx) {
+bool wants_date_filter(HistoryContext& ctx) {
   std::string reply;
   ctx.out << "\n Do you wish to view station history entries for a specific date? [Y/N] Y\b";
-  read_reply(ctx, reply);
-  if (KeywordHelp(ctx, reply, "DATE_HIS_HELP") == 1) return false;
+  read_reply(ctx.console, reply);
+  if (KeywordHelp(ctx.console, reply, "DATE_HIS_HELP") == 1) return false;
   const char answer = reply.empty() ? 'Y' : reply[0];
   return answer == 'Y' || answer == 'y';
 }
 
 // Asks for the date until one is accepted, then turns the filter on. The date text offered is
 // read as year (characters 1-4), month (5-6) and day (7-8), each from the start of its characters.
-void read_history_date(ProgramContext& ctx, Visit& visit) {
+void read_history_date(HistoryContext& ctx, Visit& visit) {
   std::string reply;
   for (;;) {
     ctx.out << "\n What is the date? YYYYMMDD [" << visit.date_text << "]\b\b\b\b\b\b\b\b\b";
-    read_reply(ctx, reply);
-    if (KeywordHelp(ctx, reply, "DATES_STAT") == 1) continue;
+    read_reply(ctx.console, reply);
+    if (KeywordHelp(ctx.console, reply, "DATES_STAT") == 1) continue;
     if (!reply.empty() && reply.size() != DATE_TEXT_LENGTH) {
       ctx.out << " ERROR - date string must have 8 digits\n\n";
       visit.date_text = ctx.default_date.substr(0, DATE_TEXT_LENGTH);
@@ -174,7 +187,7 @@ void read_history_date(ProgramContext& ctx, Visit& visit) {
 }
 
 // Shows the search menu until a choice from 0 to 5 is made; returns it.
-long read_search_choice(ProgramContext& ctx, Visit& visit) {
+long read_search_choice(HistoryContext& ctx, Visit& visit) {
   std::string reply;
   for (;;) {
     ctx.out << "\n\tHow do you wish to search the station history file?\n"
@@ -185,8 +198,8 @@ long read_search_choice(ProgramContext& ctx, Visit& visit) {
             << "\t\t4  -  by WMO station number\n"
             << "\t\t5  -  view all station entries\n"
             << "\tYour choice: [" << visit.search_choice << "]\b\b";
-    read_reply(ctx, reply);
-    if (KeywordHelp(ctx, reply, "VIEW_STAT_HELP") == 1) continue;
+    read_reply(ctx.console, reply);
+    if (KeywordHelp(ctx.console, reply, "VIEW_STAT_HELP") == 1) continue;
     scan_long(reply, visit.search_choice);  // an empty or non-numeric reply keeps the choice
     if (visit.search_choice < BY_INITIALS || visit.search_choice > ALL_ROWS) {
       ctx.out << "\n ERROR: value out of range - please choose again\n\n";
@@ -198,12 +211,12 @@ long read_search_choice(ProgramContext& ctx, Visit& visit) {
 
 // Asks for the key of a search in `mode` (0 to 4), asking again after each help served. An
 // empty or non-numeric reply keeps the key of the visit's previous search.
-void read_search_key(ProgramContext& ctx, Visit& visit, long mode) {
+void read_search_key(HistoryContext& ctx, Visit& visit, long mode) {
   std::string reply;
   do {
     ctx.out << KEYED_MODE_TEXTS[mode].prompt;
-    read_reply(ctx, reply);
-  } while (KeywordHelp(ctx, reply, "VIEW_STAT_HELP") == 1);
+    read_reply(ctx.console, reply);
+  } while (KeywordHelp(ctx.console, reply, "VIEW_STAT_HELP") == 1);
   if (mode == BY_WBAN || mode == BY_WMO) {
     long number = 0;
     if (scan_long(reply, number)) visit.key_number = number;
@@ -233,7 +246,7 @@ bool matches_key(const Visit& visit, long mode, const StationEntry& entry) {
 
 // Runs searches in `mode` (repeated while the user asks for another one): prints the matching
 // rows, valid on the date when the filter is on, and the result banner.
-void run_searches(ProgramContext& ctx, Visit& visit, long mode) {
+void run_searches(HistoryContext& ctx, Visit& visit, long mode) {
   for (;;) {
     int32_t rows_shown = 0;
     bool found = false;
@@ -251,7 +264,7 @@ void run_searches(ProgramContext& ctx, Visit& visit, long mode) {
 
     std::string reply;
     ctx.out << KEYED_MODE_TEXTS[mode].another_search;
-    read_reply(ctx, reply);
+    read_reply(ctx.console, reply);
     const char answer = reply.empty() ? 'N' : reply[0];
     if (answer != 'Y' && answer != 'y') return;
   }
@@ -259,15 +272,15 @@ void run_searches(ProgramContext& ctx, Visit& visit, long mode) {
 
 // Asks what to do after a search. Returns true to leave the visit (EXIT or exit), false to show
 // the menu again (empty reply); any other reply asks again.
-bool wants_to_leave(ProgramContext& ctx) {
+bool wants_to_leave(HistoryContext& ctx) {
   std::string reply;
   for (;;) {
     ctx.out << "\n  Enter <return> for another search category\n"
             << "  Enter HELP for an explanation of the column headings \n"
             << "  Enter EXIT to leave the station file help\n"
             << "\tYour choice: ";
-    read_reply(ctx, reply);
-    if (KeywordHelp(ctx, reply, "VIEW_SCREEN_HELP") == 1) continue;
+    read_reply(ctx.console, reply);
+    if (KeywordHelp(ctx.console, reply, "VIEW_SCREEN_HELP") == 1) continue;
     if (reply == "EXIT" || reply == "exit") return true;
     if (reply.empty()) return false;
   }
@@ -275,8 +288,11 @@ bool wants_to_leave(ProgramContext& ctx) {
 
 }  // namespace
 
-void station_history_help(ProgramContext& ctx) {
-  if (ctx.open_history_visits >= MAX_OPEN_VISITS) {
+void station_history_help(Console& console, const StationCatalogue& catalogue,
+                          const std::string& default_date, int& open_visits) {
+  HistoryContext ctx{console,   console.in,  console.out, console.page_length,
+                     catalogue, default_date};
+  if (open_visits >= MAX_OPEN_VISITS) {
     ctx.out << "\n The station history help is already open.\n";
     return;
   }
@@ -286,7 +302,7 @@ void station_history_help(ProgramContext& ctx) {
     OpenVisit(const OpenVisit&) = delete;
     OpenVisit& operator=(const OpenVisit&) = delete;
     int& open_;
-  } open_visit(ctx.open_history_visits);
+  } open_visit(open_visits);
 
   ctx.out << DASH_LINE << "\t\tEntering Station Identification HELP\t\n"
           << "\t\t************************************\t\n\n"

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "program.h"
-
 namespace wxfetch {
 
 namespace {
@@ -25,53 +23,60 @@ bool overlaps_request(const StationEntry& row, int32_t begin_day, int32_t end_da
 }
 
 // The WBAN number of the catalogue row at position `p` of the selected rows.
-int32_t row_wban(const ProgramContext& ctx, int16_t p) {
-  const int16_t index = ctx.selected.rows[p];
-  return index >= 0 && index < MAX_STATION_ROWS ? ctx.catalogue.entries[index].wban : -1;
+int32_t row_wban(const StationCatalogue& catalogue, const SelectedStations& selected, int16_t p) {
+  const int16_t index = selected.rows[p];
+  return index >= 0 && index < MAX_STATION_ROWS ? catalogue.entries[index].wban : -1;
 }
 
 // Orders positions of the selected rows, and WBAN numbers, by WBAN number.
 struct WbanOrder {
-  const ProgramContext& ctx;
-  bool operator()(int16_t p, int32_t wban) const { return row_wban(ctx, p) < wban; }
-  bool operator()(int32_t wban, int16_t p) const { return wban < row_wban(ctx, p); }
+  const StationCatalogue& catalogue;
+  const SelectedStations& selected;
+  bool operator()(int16_t p, int32_t wban) const { return row_wban(catalogue, selected, p) < wban; }
+  bool operator()(int32_t wban, int16_t p) const { return wban < row_wban(catalogue, selected, p); }
 };
 
-}  // namespace
+using Candidates = std::array<int16_t, MAX_STATION_ROWS>;
 
-void select_stations(ProgramContext& ctx, float lat_min, float lat_max, float lon_min,
-                     float lon_max, int16_t access_type, int32_t begin_day, int32_t end_day) {
-  const StationCatalogue& catalogue = ctx.catalogue;
-  SelectedStations& selected = ctx.selected;
+// The rows that match the requested numbers, in request order; candidates beyond the capacity
+// are not collected. Returns their count.
+int candidates_by_number(const StationCatalogue& catalogue, const SelectedStations& selected,
+                         bool by_wban, Candidates& candidates) {
   const int row_total = in_use(catalogue.count);
-  const bool by_wban = ctx.request.station_id_type == 1;
-
-  // Candidates in request order (by number) or catalogue order (box); candidates beyond the
-  // capacity are not collected.
-  std::array<int16_t, MAX_STATION_ROWS> candidates;
-  int candidate_count = 0;
-  if (access_type == 0) {
-    const int requested = in_use(selected.station_count);
-    for (int k = 0; k < requested && candidate_count < MAX_STATION_ROWS; ++k) {
-      const StationNumbers& wanted = selected.stations[k];
-      for (int j = 0; j < row_total && candidate_count < MAX_STATION_ROWS; ++j) {
-        const StationEntry& row = catalogue.entries[j];
-        const bool match = by_wban ? row.wban == wanted.wban : row.wmo == wanted.wmo;
-        if (match) candidates[candidate_count++] = static_cast<int16_t>(j);
-      }
-    }
-  } else {
-    for (int j = 0; j < row_total; ++j) {
+  const int requested = in_use(selected.station_count);
+  int count = 0;
+  for (int k = 0; k < requested && count < MAX_STATION_ROWS; ++k) {
+    const StationNumbers& wanted = selected.stations[k];
+    for (int j = 0; j < row_total && count < MAX_STATION_ROWS; ++j) {
       const StationEntry& row = catalogue.entries[j];
-      if (lat_min <= row.latitude && row.latitude <= lat_max && lon_min <= row.longitude &&
-          row.longitude <= lon_max) {
-        candidates[candidate_count++] = static_cast<int16_t>(j);
-      }
+      const bool match = by_wban ? row.wban == wanted.wban : row.wmo == wanted.wmo;
+      if (match) candidates[count++] = static_cast<int16_t>(j);
     }
   }
+  return count;
+}
 
-  // Keep the rows whose period overlaps the request; neighbouring rows of one station give one
-  // station element (only the last element is compared).
+// The rows inside the request's box, in catalogue order. Returns their count.
+int candidates_in_box(const StationCatalogue& catalogue, const AccessRequest& request,
+                      Candidates& candidates) {
+  const int row_total = in_use(catalogue.count);
+  int count = 0;
+  for (int j = 0; j < row_total; ++j) {
+    const StationEntry& row = catalogue.entries[j];
+    if (request.lat_min <= row.latitude && row.latitude <= request.lat_max &&
+        request.lon_min <= row.longitude && row.longitude <= request.lon_max) {
+      candidates[count++] = static_cast<int16_t>(j);
+    }
+  }
+  return count;
+}
+
+// Keeps the candidates whose period overlaps the request days as the selected rows;
+// neighbouring rows of one station give one station element (only the last element is
+// compared).
+void keep_overlapping(const StationCatalogue& catalogue, const Candidates& candidates,
+                      int candidate_count, int32_t begin_day, int32_t end_day,
+                      SelectedStations& selected) {
   int station_count = 0;
   int row_count = 0;
   for (int c = 0; c < candidate_count; ++c) {
@@ -84,15 +89,22 @@ void select_stations(ProgramContext& ctx, float lat_min, float lat_max, float lo
   }
   selected.station_count = static_cast<int16_t>(station_count);
   selected.row_count = static_cast<int16_t>(row_count);
+}
 
-  // The index of the rows by WBAN number, for find_history_row.
+// The index of the rows by WBAN number, for find_history_row.
+void index_rows(const StationCatalogue& catalogue, SelectedStations& selected) {
+  const int row_count = selected.row_count;
   for (int p = 0; p < row_count; ++p) selected.rows_by_wban[p] = static_cast<int16_t>(p);
   std::stable_sort(selected.rows_by_wban.begin(), selected.rows_by_wban.begin() + row_count,
-                   [&](int16_t a, int16_t b) { return row_wban(ctx, a) < row_wban(ctx, b); });
+                   [&](int16_t a, int16_t b) {
+                     return row_wban(catalogue, selected, a) < row_wban(catalogue, selected, b);
+                   });
   selected.indexed_row_count = static_cast<int16_t>(row_count);
+}
 
-  // Bubble sort by the key of the request; equal keys keep their order.
-  const bool sort_by_wban = access_type == 0 && by_wban;
+// Bubble sort of the stations by the key of the request; equal keys keep their order.
+void sort_stations(bool sort_by_wban, SelectedStations& selected) {
+  const int station_count = selected.station_count;
   const auto key = [&](int i) {
     return sort_by_wban ? selected.stations[i].wban : selected.stations[i].wmo;
   };
@@ -103,12 +115,28 @@ void select_stations(ProgramContext& ctx, float lat_min, float lat_max, float lo
   }
 }
 
-int16_t find_history_row(const ProgramContext& ctx, int32_t wban, int32_t day) {
-  const SelectedStations& selected = ctx.selected;
+}  // namespace
+
+void select_stations(const StationCatalogue& catalogue, const AccessRequest& request,
+                     SelectedStations& selected) {
+  const bool by_number = request.access == StationAccess::BY_NUMBER;
+  const bool by_wban = request.station_id_type == StationIdType::WBAN;
+  Candidates candidates;
+  const int candidate_count = by_number
+                                  ? candidates_by_number(catalogue, selected, by_wban, candidates)
+                                  : candidates_in_box(catalogue, request, candidates);
+  keep_overlapping(catalogue, candidates, candidate_count, request.begin_value / 100,
+                   request.end_value / 100, selected);
+  index_rows(catalogue, selected);
+  sort_stations(by_number && by_wban, selected);
+}
+
+int16_t find_history_row(const StationCatalogue& catalogue, const SelectedStations& selected,
+                         int32_t wban, int32_t day) {
   const int row_count = in_use(selected.row_count);
   const auto contains_day = [&](int16_t index) {
     if (index < 0 || index >= MAX_STATION_ROWS) return false;
-    const StationEntry& row = ctx.catalogue.entries[index];
+    const StationEntry& row = catalogue.entries[index];
     return row.wban == wban && row.period_begin <= day && day <= row.period_end;
   };
   if (selected.indexed_row_count != selected.row_count) {
@@ -121,7 +149,8 @@ int16_t find_history_row(const ProgramContext& ctx, int32_t wban, int32_t day) {
   // The station's rows stand together in the index, in the order of `rows`: the last of them
   // whose period contains the day is the answer.
   const auto first = selected.rows_by_wban.begin();
-  const auto [from, to] = std::equal_range(first, first + row_count, wban, WbanOrder{ctx});
+  const auto [from, to] =
+      std::equal_range(first, first + row_count, wban, WbanOrder{catalogue, selected});
   for (auto p = to; p != from;) {
     const int16_t index = selected.rows[*--p];
     if (contains_day(index)) return index;

@@ -5,11 +5,10 @@
 #include <array>
 #include <cstdint>
 
+#include "records/access_request.h"
 #include "stations/catalogue.h"
 
 namespace wxfetch {
-
-struct ProgramContext;
 
 struct StationNumbers {
   int32_t wmo = 0;
@@ -30,14 +29,16 @@ struct SelectedStations {
   int16_t indexed_row_count = -1;
 };
 
-// Rebuilds ctx.selected from the box (access types 1 to 3) or the requested numbers (access type
-// 0, read by ctx.request.station_id_type) and the request days begin_day .. end_day (YYYYMMDD).
-void select_stations(ProgramContext& ctx, float lat_min, float lat_max, float lon_min,
-                     float lon_max, int16_t access_type, int32_t begin_day, int32_t end_day);
+// Rebuilds `selected` from the request's box (every access but by number) or the requested
+// numbers in `selected` (access by number, read as the request's kind of station number), and
+// the request's days (its dates divided by 100).
+void select_stations(const StationCatalogue& catalogue, const AccessRequest& request,
+                     SelectedStations& selected);
 
 // Returns the catalogue row index of the last selected row (in the order of `rows`) with this
 // WBAN number whose period contains `day` (YYYYMMDD), or -1 when there is none. Uses the index
 // that select_stations built; rows set by other means are scanned in full.
-int16_t find_history_row(const ProgramContext& ctx, int32_t wban, int32_t day);
+int16_t find_history_row(const StationCatalogue& catalogue, const SelectedStations& selected,
+                         int32_t wban, int32_t day);
 
 }  // namespace wxfetch

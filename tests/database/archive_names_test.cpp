@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "dialogue/startup.h"
+#include "extraction/year_files.h"
 #include "program.h"
 #include "support/test_context.h"
 
@@ -140,15 +142,31 @@ TEST_F(DiscoverYears, NoYearInTheCurrentDirectoryNamesIt) {
             no_files_prompt("<current directory>") + "\n\tExiting tefa database ...\n");
 }
 
+// Open statuses as the tests name them; CLOSE_FIRST on entry first closes the slot to close.
+constexpr int16_t CLOSE_FIRST = -1;
+constexpr int16_t FILE_ABSENT = 0;
+constexpr int16_t FILE_OPENED = 1;
+constexpr int16_t FILE_NOT_OPENED = 2;
+
 class OpenYearFile : public ::testing::Test {
  protected:
   void SetUp() override { ctx.database_directory = dir.dir(); }
   void open(int year, int32_t wban, int16_t& status, int slot, int slot_to_close = 0) {
-    open_year_file(ctx, year, wban, status, slot, slot_to_close);
+    if (status == CLOSE_FIRST) slots[static_cast<size_t>(slot_to_close)].file.close();
+    status = static_cast<int16_t>(
+        open_year_file(ctx.database_directory, ctx.years, year, wban, slot_file(slot)));
+  }
+  YearFile& slot_file(int slot) { return slots[static_cast<size_t>(slot)].file; }
+  std::FILE* stream(int slot) {
+    return slot_file(slot).is_open() ? slot_file(slot).stream() : nullptr;
+  }
+  void close_database_files() {
+    for (FileSlot& slot : slots) slot.file.close();
   }
   TempDir dir;
   TestProgram program;
   ProgramContext& ctx = *program.ctx;
+  std::vector<FileSlot> slots = std::vector<FileSlot>(MAX_FILE_SLOTS);
 };
 
 TEST_F(OpenYearFile, OpensTheUpperCaseNameAndReportsAnAbsentFile) {
@@ -156,16 +174,16 @@ TEST_F(OpenYearFile, OpensTheUpperCaseNameAndReportsAnAbsentFile) {
   int16_t status = FILE_ABSENT;
   open(1999, 23062, status, 5);
   EXPECT_EQ(status, FILE_OPENED);
-  ASSERT_NE(ctx.file_slots[5].stream, nullptr);
-  EXPECT_EQ(ctx.file_slots[5].path, file.string());
+  ASSERT_NE(stream(5), nullptr);
+  EXPECT_EQ(slot_file(5).path(), file.string());
   char head[8] = {};
-  EXPECT_EQ(std::fread(head, 1, 7, ctx.file_slots[5].stream), 7u);
+  EXPECT_EQ(std::fread(head, 1, 7, stream(5)), 7u);
   EXPECT_STREQ(head, "records");
 
   status = FILE_ABSENT;
   open(1999, 94823, status, 6);
   EXPECT_EQ(status, FILE_ABSENT);
-  EXPECT_EQ(ctx.file_slots[6].stream, nullptr);
+  EXPECT_EQ(stream(6), nullptr);
   open(1998, 23062, status, 6);
   EXPECT_EQ(status, FILE_ABSENT);
 }
@@ -179,15 +197,15 @@ TEST_F(OpenYearFile, CloseFirstClosesTheNamedSlotEvenWhenTheOpenFails) {
   status = CLOSE_FIRST;
   open(1999, 94823, status, 4, 3);
   EXPECT_EQ(status, FILE_ABSENT);
-  EXPECT_EQ(ctx.file_slots[3].stream, nullptr);
-  EXPECT_EQ(ctx.file_slots[4].stream, nullptr);
+  EXPECT_EQ(stream(3), nullptr);
+  EXPECT_EQ(stream(4), nullptr);
 
   // Closing and reopening the same slot.
   open(1999, 23062, status, 3);
   status = CLOSE_FIRST;
   open(1999, 23062, status, 3, 3);
   EXPECT_EQ(status, FILE_OPENED);
-  EXPECT_NE(ctx.file_slots[3].stream, nullptr);
+  EXPECT_NE(stream(3), nullptr);
 }
 
 TEST_F(OpenYearFile, FallsBackToTheDiscoveredFolderSpellingAndLowerCaseNames) {
@@ -200,10 +218,10 @@ TEST_F(OpenYearFile, FallsBackToTheDiscoveredFolderSpellingAndLowerCaseNames) {
   discover_years(ctx);
   open(1999, 910410, status, 0);
   EXPECT_EQ(status, FILE_OPENED);
-  EXPECT_EQ(ctx.file_slots[0].path, lower.string());
+  EXPECT_EQ(slot_file(0).path(), lower.string());
   open(2001, 23062, status, 1);
   EXPECT_EQ(status, FILE_OPENED);
-  EXPECT_EQ(ctx.file_slots[1].path, mixed.string());
+  EXPECT_EQ(slot_file(1).path(), mixed.string());
   open(2001, 94823, status, 2);
   EXPECT_EQ(status, FILE_ABSENT);
 }
@@ -218,8 +236,8 @@ TEST_F(OpenYearFile, AFileThatExistsButCannotBeReadIsReportedAsNotOpened) {
   int16_t status = FILE_ABSENT;
   open(1999, 23062, status, 7);
   EXPECT_EQ(status, FILE_NOT_OPENED);
-  EXPECT_EQ(ctx.file_slots[7].stream, nullptr);
-  EXPECT_EQ(ctx.file_slots[7].path, file.string());
+  EXPECT_EQ(stream(7), nullptr);
+  EXPECT_EQ(slot_file(7).path(), file.string());
 }
 
 TEST_F(OpenYearFile, AFolderInPlaceOfTheFileIsReportedAsNotOpened) {
@@ -227,7 +245,7 @@ TEST_F(OpenYearFile, AFolderInPlaceOfTheFileIsReportedAsNotOpened) {
   int16_t status = FILE_ABSENT;
   open(1999, 23062, status, 7);
   EXPECT_EQ(status, FILE_NOT_OPENED);
-  EXPECT_EQ(ctx.file_slots[7].stream, nullptr);
+  EXPECT_EQ(stream(7), nullptr);
 }
 
 TEST_F(OpenYearFile, CloseDatabaseFilesClosesEverySlot) {
@@ -235,9 +253,9 @@ TEST_F(OpenYearFile, CloseDatabaseFilesClosesEverySlot) {
   int16_t status = FILE_ABSENT;
   open(1999, 23062, status, 0);
   open(1999, 23062, status, MAX_FILE_SLOTS - 1);
-  close_database_files(ctx);
-  EXPECT_EQ(ctx.file_slots[0].stream, nullptr);
-  EXPECT_EQ(ctx.file_slots[MAX_FILE_SLOTS - 1].stream, nullptr);
+  close_database_files();
+  EXPECT_EQ(stream(0), nullptr);
+  EXPECT_EQ(stream(MAX_FILE_SLOTS - 1), nullptr);
 }
 
 }  // namespace

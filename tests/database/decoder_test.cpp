@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "support/record_helpers.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -16,6 +17,9 @@ using pack::ABSENT;
 using pack::build_record;
 using pack::PackLevel;
 using pack::PackSounding;
+using testing::falling_levels;
+using testing::sounding_with;
+using testing::tagged;
 using testing::TestProgram;
 using Bytes = std::vector<uint8_t>;
 
@@ -43,55 +47,18 @@ void put_bits(Bytes& record, size_t bit, int width, uint32_t value) {
   }
 }
 
-// A level whose temperature tags it, so that the tests can tell which levels the clean-up
-// kept; `missing` of its other values are absent.
-PackLevel tagged(int32_t kind, int32_t pressure, int32_t tag, int missing = 0) {
-  PackLevel level{.kind = kind,
-                  .pressure = pressure,
-                  .height = 1000,
-                  .temperature = tag,
-                  .dew_point = -150,
-                  .wind_direction = 270,
-                  .wind_speed = 100};
-  int32_t* fields[] = {&level.height, &level.wind_speed, &level.wind_direction, &level.dew_point};
-  for (int i = 0; i < missing; ++i) *fields[i] = ABSENT;
-  return level;
-}
-
-PackSounding sounding_with(std::vector<PackLevel> levels) {
-  PackSounding sounding;
-  sounding.year = 1999;
-  sounding.month = 6;
-  sounding.day = 15;
-  sounding.hour = 12;
-  sounding.release_time = 1105;
-  sounding.sonde_type = 51;
-  sounding.levels = std::move(levels);
-  return sounding;
-}
-
-// `count` levels with pressures falling from 1000 mb in 10 mb steps, surface first.
-std::vector<PackLevel> falling_levels(int count, int32_t step = 100) {
-  std::vector<PackLevel> levels;
-  for (int i = 0; i < count; ++i) {
-    levels.push_back(tagged(i == 0 ? 9 : 5, 10000 - step * i, 100 + i));
-  }
-  return levels;
-}
+// The decoder's state as the tests look at it: the codec and the sounding it fills.
+struct DecoderState {
+  DecoderState() { codec_init(codec); }
+  BitFieldCodec codec;
+  Sounding sounding;
+};
 
 class Decoder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    StationEntry& row = ctx.catalogue.entries[0];
-    std::strcpy(row.initials, "ABC");
-    row.wban = 12345;
-    row.wmo = 72999;
-    ctx.catalogue.count = 1;
-  }
-
-  bool decode(const Bytes& record, int16_t output_format = 0) {
+  bool decode(const Bytes& record) {
     ctx.codec.place(record.data(), record.size());
-    return decode_sounding(ctx, 0, 1, output_format, 0);
+    return decode_sounding(ctx.codec, ctx.sounding);
   }
 
   // One field of each level of the sounding.
@@ -106,7 +73,7 @@ class Decoder : public ::testing::Test {
   std::vector<int32_t> tags() const { return column(&SoundingLevel::temperature); }
 
   TestProgram program;
-  ProgramContext& ctx = *program.ctx;
+  DecoderState ctx;
 };
 
 TEST_F(Decoder, FindsTheLevelsAfterAnOptionalBlockOfAnyLength) {
@@ -289,68 +256,7 @@ TEST_F(Decoder, RemovesDuplicateMandatoryLevelsAndExtraSurfacesInOneScan) {
   }
 }
 
-TEST_F(Decoder, CutsTheCodedFormatAtTheLastLevelAt100MbOrMore) {
-  struct Case {
-    const char* name;
-    std::vector<int32_t> pressures;
-    int32_t kept;
-  };
-  std::vector<int32_t> twenty;
-  for (int i = 0; i < 20; ++i) twenty.push_back(i < 10 ? 10000 - 500 * i : 900 - 50 * (i - 10));
-  const Case cases[] = {
-      {"all at 100 mb or more", {10000, 8500, 5000, 2000, 1000}, 5},
-      {"ten of twenty", twenty, 10},
-      {"a level without pressure below the cut stays", {10000, 16383, 5000, 500}, 3},
-      {"a level without pressure does not extend the cut", {10000, 5000, 500, 16383, 300}, 2},
-      {"a level under 100 mb before one at 100 mb or more", {10000, 500, 5000, 300}, 3},
-      {"none at 100 mb or more", {900, 700, 500}, 0},
-  };
-  for (const Case& c : cases) {
-    std::vector<PackLevel> levels;
-    for (size_t i = 0; i < c.pressures.size(); ++i) {
-      const int32_t pressure = c.pressures[i] == 16383 ? ABSENT : c.pressures[i];
-      levels.push_back(tagged(5, pressure, static_cast<int32_t>(i)));
-    }
-    const Bytes record = build_record(sounding_with(levels));
-    ASSERT_TRUE(decode(record, 1)) << c.name;
-    EXPECT_EQ(ctx.sounding.level_count, c.kept) << c.name;
-    ASSERT_TRUE(decode(record, 0)) << c.name;
-    EXPECT_EQ(ctx.sounding.level_count, static_cast<int32_t>(c.pressures.size())) << c.name;
-  }
-}
-
-TEST_F(Decoder, WritesOnlySoundingsOfMoreThanFourLevels) {
-  ctx.output_stream.use_console();
-  struct Case {
-    const char* name;
-    std::vector<PackLevel> levels;
-    int16_t output_format;
-    bool written;
-  };
-  std::vector<PackLevel> five_with_duplicate = falling_levels(5);
-  five_with_duplicate[3] = tagged(4, 5000, 4);
-  five_with_duplicate[4] = tagged(4, 5000, 5);
-  std::vector<PackLevel> six_cut_to_four = falling_levels(6, 1000);
-  six_cut_to_four[3].pressure = 1000;
-  six_cut_to_four[4].pressure = 500;
-  six_cut_to_four[5].pressure = 100;
-  const Case cases[] = {
-      {"five levels", falling_levels(5), 0, true},
-      {"four levels", falling_levels(4), 0, false},
-      {"five levels less a duplicate", five_with_duplicate, 0, false},
-      {"five coded levels", falling_levels(5), 1, true},
-      {"six coded levels cut to four", six_cut_to_four, 1, false},
-      {"an unknown output format", falling_levels(5), 2, false},
-  };
-  for (const Case& c : cases) {
-    program.out.str("");
-    ASSERT_TRUE(decode(build_record(sounding_with(c.levels)), c.output_format)) << c.name;
-    EXPECT_EQ(!program.output().empty(), c.written) << c.name;
-  }
-}
-
 TEST_F(Decoder, RejectsEveryTruncationOfARecordWithoutReadingPastIt) {
-  ctx.output_stream.use_console();
   struct Case {
     int optional_entries;
     int levels;

@@ -12,6 +12,8 @@
 
 #include "database/archive_names.h"
 #include "database/codec.h"
+#include "dialogue/startup.h"
+#include "extraction/year_files.h"
 #include "program.h"
 #include "support/test_context.h"
 
@@ -214,15 +216,15 @@ TEST(SampleArchive, TheProgramFindsItsYearsAndOpensEveryFile) {
   discover_years(ctx);
   EXPECT_EQ(ctx.first_year, 1998);
   EXPECT_EQ(ctx.last_year, 1999);
-  int slot = 0;
+  std::vector<YearFile> files;
   for (int year : SAMPLE_YEARS) {
     for (int32_t wban : SAMPLE_STATIONS) {
-      int16_t status = FILE_ABSENT;
-      open_year_file(ctx, year, wban, status, slot++, 0);
-      EXPECT_EQ(status, FILE_OPENED) << wban << " " << year;
+      files.emplace_back();
+      const OpenStatus status =
+          open_year_file(ctx.database_directory, ctx.years, year, wban, files.back());
+      EXPECT_EQ(status, OpenStatus::OPENED) << wban << " " << year;
     }
   }
-  close_database_files(ctx);
 }
 
 }  // namespace

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/keyword_help.h"
+#include "console/keyword_help.h"
+#include "console/reply.h"
 #include "dialogue/startup.h"
 #include "support/test_context.h"
 

@@ -146,8 +146,8 @@ class RequestDialogueTest : public ::testing::Test {
 };
 
 TEST_F(RequestDialogueTest, EqualDatesSkipHourSortAndSingleStationFileStructure) {
-  ctx.request.hour_choice = 2;
-  ctx.request.sort_order = 0;
+  ctx.request.hours = SoundingHours::ZERO;
+  ctx.request.sort_order = SortOrder::SYNOPTIC;
   const std::string output =
       run(Replies{"1998030112", ""} + DENVER + Replies{"0", "", "", "", "1", "results", "N"});
   const std::string before_extraction =
@@ -173,9 +173,9 @@ TEST_F(RequestDialogueTest, EqualDatesSkipHourSortAndSingleStationFileStructure)
   EXPECT_EQ(request.begin_date, "1998030112");
   EXPECT_EQ(request.end_date, "1998030112");
   EXPECT_EQ(request.begin_value, 1998030112);
-  EXPECT_EQ(request.hour_choice, 0);
-  EXPECT_EQ(request.sort_order, 1);
-  EXPECT_EQ(request.station_file_structure, 2);
+  EXPECT_EQ(request.hours, SoundingHours::ALL);
+  EXPECT_EQ(request.sort_order, SortOrder::CLIMATOLOGICAL);
+  EXPECT_EQ(request.station_file_structure, StationFileStructure::PER_SOUNDING);
   EXPECT_EQ(request.output_directory, "results/");
   EXPECT_EQ(ctx.default_date, "1998030112");
   EXPECT_EQ(selected_wban(), (std::vector<int32_t>{23062}));
@@ -211,8 +211,9 @@ TEST_F(RequestDialogueTest, FileStructureQuestionFollowsSortAndSkipRule) {
     const std::string output = run(c.replies);
     EXPECT_EQ(count_of(output, TIME_STRUCTURE) > 0, c.time_menu) << c.name;
     EXPECT_EQ(count_of(output, STATION_STRUCTURE) > 0, c.station_menu) << c.name;
-    EXPECT_EQ(ctx.request.time_file_structure, c.time_structure) << c.name;
-    EXPECT_EQ(ctx.request.station_file_structure, c.station_structure) << c.name;
+    EXPECT_EQ(static_cast<int16_t>(ctx.request.time_file_structure), c.time_structure) << c.name;
+    EXPECT_EQ(static_cast<int16_t>(ctx.request.station_file_structure), c.station_structure)
+        << c.name;
     EXPECT_EQ(ctx.request.output_directory, "d/") << c.name;
   }
 }
@@ -240,7 +241,7 @@ TEST_F(RequestDialogueTest, DateDefaultsOfFirstAndLaterRequests) {
                                    " WBAN station number? 23066\b\b\b\b\b"));
   EXPECT_EQ(ctx.default_date, "1998020100");
   EXPECT_EQ(ctx.request.end_date, "1998020200");
-  EXPECT_EQ(ctx.request.hour_choice, 2);
+  EXPECT_EQ(ctx.request.hours, SoundingHours::ZERO);
   EXPECT_EQ(selected_wban(), (std::vector<int32_t>{23062, 23066}));
 }
 
@@ -303,7 +304,7 @@ TEST_F(RequestDialogueTest, RejectedMenuNumberIsShownUntilOneInRange) {
       run(Replies{"1998030100", "1998030200", "7", "", "2x"} + DENVER + SCREEN);
   EXPECT_TRUE(contains(output, HOUR_MENU + "0]\b\b" + RANGE_ERROR + HOUR_MENU + "7]\b\b" +
                                    RANGE_ERROR + HOUR_MENU + "7]\b\b" + ACCESS_MENU));
-  EXPECT_EQ(ctx.request.hour_choice, 2);
+  EXPECT_EQ(ctx.request.hours, SoundingHours::ZERO);
 }
 
 TEST_F(RequestDialogueTest, HelpRepliesServeTheSectionAndAskAgain) {
@@ -414,7 +415,7 @@ TEST_F(RequestDialogueTest, GeographicBoxIsAskedAgainWhileMaximumBelowMinimum) {
   EXPECT_TRUE(contains(output, " ERROR: the MAX longitude is less than the MIN longitude\n" +
                                    lon_min + "-100.00]\b\b\b\b\b\b\b"));
   const AccessRequest& request = ctx.request;
-  EXPECT_EQ(request.station_id_type, 1);
+  EXPECT_EQ(request.station_id_type, StationIdType::WBAN);
   EXPECT_EQ(request.lat_min, 39.77f);
   EXPECT_EQ(request.lat_max, 39.77f);
   EXPECT_EQ(request.lon_min, -110.0f);
@@ -439,7 +440,7 @@ TEST_F(RequestDialogueTest, AreaAccessCarriesOverToLaterRequests) {
                                    " WBAN station number? 23062\b\b\b\b\b" +
                                    " WBAN station number? 23066\b\b\b\b\b" +
                                    " WBAN station number? 94823\b\b\b\b\b"));
-  EXPECT_EQ(ctx.request.station_id_type, 1);
+  EXPECT_EQ(ctx.request.station_id_type, StationIdType::WBAN);
   EXPECT_EQ(selected_wban(), (std::vector<int32_t>{23062, 23066, 53823, 94823}));
 }
 

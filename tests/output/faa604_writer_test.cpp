@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "output/output_files.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -57,7 +58,7 @@ struct Fixture {
     std::strcpy(ctx.catalogue.entries[0].initials, "ABC");
     ctx.catalogue.entries[0].wmo = 72999;
     ctx.catalogue.count = 1;
-    Sounding& s = ctx.sounding;
+    Sounding& s = sounding_;
     s.year = 1999;
     s.month = 6;
     s.day = 15;
@@ -67,17 +68,25 @@ struct Fixture {
     set_levels(rows);
   }
   void set_levels(const std::vector<Row>& rows) {
-    Sounding& s = program.ctx->sounding;
+    Sounding& s = sounding_;
     s.level_count = static_cast<int32_t>(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) s.levels[i] = rows[i];
   }
+  // Writes the message of every level with a writer chosen for the level type, as for one
+  // request.
   std::string write(int16_t level_type = 0) {
-    write_faa604_sounding(*program.ctx, level_type, 0);
+    ProgramContext& ctx = *program.ctx;
+    ctx.request.levels = static_cast<LevelSelection>(level_type);
+    Faa604Writer writer(ctx, files, ctx.request);
+    writer.write_message(sounding_, StationRow{0, &ctx.catalogue.entries[0]});
     return program.output();
   }
-  Sounding& sounding() { return program.ctx->sounding; }
+  Sounding& sounding() { return sounding_; }
 
   TestProgram program;
+  ConsoleFileReporter file_reporter{*program.ctx, program.ctx->output_stream};
+  OutputFiles files{program.ctx->output_stream, file_reporter, ""};
+  Sounding sounding_;
 };
 
 // The lines of a message (line ends removed).
@@ -471,7 +480,7 @@ TEST(Faa604Writer, WriteErrorEndsTheProgram) {
   int status = -1;
   try {
     // About 500 bytes a message: the 1 MiB buffer fills after some 2000 messages.
-    for (int i = 0; i < 10000; ++i) write_faa604_sounding(ctx, 0, 0);
+    for (int i = 0; i < 10000; ++i) fixture.write(0);
   } catch (const ProgramExit& exit) {
     status = exit.status;
   }

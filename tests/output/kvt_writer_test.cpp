@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "output/number_format.h"
+#include "console/pager.h"
+#include "number_format.h"
+#include "output/output_files.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -112,7 +114,7 @@ class KvtWriter : public ::testing::Test {
     row.elevation = 100;
     ctx.catalogue.count = STATION_ROW + 1;
 
-    Sounding& s = ctx.sounding;
+    Sounding& s = sounding;
     s.year = 1999;
     s.month = 6;
     s.day = 15;
@@ -129,29 +131,36 @@ class KvtWriter : public ::testing::Test {
   }
 
   void set_levels(const SoundingLevel* begin, const SoundingLevel* end) {
-    ctx.sounding.level_count = static_cast<int32_t>(end - begin);
-    std::copy(begin, end, ctx.sounding.levels.begin());
+    sounding.level_count = static_cast<int32_t>(end - begin);
+    std::copy(begin, end, sounding.levels.begin());
   }
 
+  // Writes the sounding with a writer chosen for these options, as for one request.
   void write(bool above_100mb, int16_t wind_units = 0, int16_t level_type = 0) {
     ctx.request.above_100mb = above_100mb;
-    write_kvt_sounding(ctx, wind_units, level_type, STATION_ROW);
+    ctx.request.wind_units = static_cast<WindUnits>(wind_units);
+    ctx.request.levels = static_cast<LevelSelection>(level_type);
+    wxfetch::KvtWriter writer(ctx, files, ctx.request);
+    writer.write(sounding, StationRow{STATION_ROW, &ctx.catalogue.entries[STATION_ROW]});
   }
 
   static constexpr int16_t STATION_ROW = 3;
   TestProgram program;
   ProgramContext& ctx = *program.ctx;
+  ConsoleFileReporter file_reporter{ctx, ctx.output_stream};
+  OutputFiles files{ctx.output_stream, file_reporter, ""};
+  Sounding sounding;
 };
 
 TEST_F(KvtWriter, WritesTheExampleSoundingInBothVariantsWithoutChangingIt) {
-  const Sounding before = ctx.sounding;
+  const Sounding before = sounding;
   write(true);
   EXPECT_EQ(program.output(), EXAMPLE_FULL);
 
   program.out.str("");
   write(false);
   EXPECT_EQ(program.output(), EXAMPLE_100MB);
-  EXPECT_EQ(std::memcmp(&before, &ctx.sounding, sizeof before), 0);
+  EXPECT_EQ(std::memcmp(&before, &sounding, sizeof before), 0);
 }
 
 TEST_F(KvtWriter, SelectsLevelsByLevelTypeAndCountsTheBlockLines) {
@@ -196,11 +205,11 @@ TEST_F(KvtWriter, HundredMbVariantCutsAtTheFirstLevelUnder100MbAndBoundsReferenc
       {4, 10000, 100, 150, 100, 180, 50},         // never reached
   };
   set_levels(levels, levels + 5);
-  ctx.sounding.reference_pressure_1 = 950;
-  ctx.sounding.reference_pressure_2 = 950;
-  ctx.sounding.reference_pressure_3 = MISSING_VALUE;
-  ctx.sounding.indicator_b = MISSING_VALUE;
-  ctx.sounding.release_time = MISSING_VALUE;
+  sounding.reference_pressure_1 = 950;
+  sounding.reference_pressure_2 = 950;
+  sounding.reference_pressure_3 = MISSING_VALUE;
+  sounding.indicator_b = MISSING_VALUE;
+  sounding.release_time = MISSING_VALUE;
   write(false);
   EXPECT_EQ(program.output(),
             "    254     12     15      JUN    1999\n"
@@ -213,7 +222,7 @@ TEST_F(KvtWriter, HundredMbVariantCutsAtTheFirstLevelUnder100MbAndBoundsReferenc
 
   // The third reference has the same floor as the first.
   program.out.str("");
-  ctx.sounding.reference_pressure_3 = 500;
+  sounding.reference_pressure_3 = 500;
   write(false);
   EXPECT_EQ(split_lines(program.output())[2], "      2    100    100     95      7  32767      3");
 }
@@ -267,8 +276,8 @@ TEST_F(KvtWriter, DatesTheBlockAndDropsTheSondeTypeBefore1991) {
        "      3           ABC                   51     kt"},
   };
   for (const Case& c : cases) {
-    ctx.sounding.year = c.year;
-    ctx.sounding.month = c.month;
+    sounding.year = c.year;
+    sounding.month = c.month;
     program.out.str("");
     write(true);
     const std::vector<std::string> lines = split_lines(program.output());
@@ -288,14 +297,14 @@ TEST_F(KvtWriter, WritesNothingWhenNoLevelIsSelected) {
   write(true, 0, 2);
   EXPECT_EQ(program.output(), "");
   // In the 100-mb variant a first level under 100 mb leaves nothing either.
-  ctx.sounding.levels[0] = {9, 500, 100, 150, 100, 180, 50};
+  sounding.levels[0] = {9, 500, 100, 150, 100, 180, 50};
   write(false, 0, 0);
   EXPECT_EQ(program.output(), "");
 }
 
 TEST_F(KvtWriter, PagesAfterEveryLineButTheType2Line) {
   ctx.page_length = 3;
-  start_paging(ctx, 0);
+  start_paging(ctx, true);
   program.set_replies("\nc\n");
   write(true);
   const std::string prompt = " Enter <return> to scroll, 'a' to abort, 'c' to continue:  ";

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "output/output_stream.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -26,6 +27,22 @@ struct StationProgram : TestProgram {
     row.wban = 23062;
     ctx->catalogue.count = 1;
   }
+};
+
+// Output files of a program on its console, as the dialogue makes them for a request.
+struct Files {
+  Files(ProgramContext& ctx, const std::string& directory)
+      : ctx(ctx), reporter(ctx, ctx.output_stream), files(ctx.output_stream, reporter, directory) {}
+  // Opens the file of a synoptic request for the date (one file per sounding); the first file
+  // of a run starts the run.
+  void open(int32_t date_hour, bool first_file) {
+    if (first_file) files.start_run();
+    files.open_file(output_file_name(OutputFormat::KVT, SortOrder::SYNOPTIC, false, date_hour,
+                                     1999010100, ctx.catalogue.entries[0]));
+  }
+  ProgramContext& ctx;
+  ConsoleFileReporter reporter;
+  OutputFiles files;
 };
 
 TEST(OutputFileName, FollowsFormatSortAndStructure) {
@@ -49,8 +66,10 @@ TEST(OutputFileName, FollowsFormatSortAndStructure) {
   };
   StationProgram program;
   for (const Case& c : cases) {
-    program.ctx->request.sort_order = c.sort;
-    EXPECT_EQ(output_file_name(*program.ctx, c.date, 1999010100, 0, c.format, c.structure), c.name)
+    EXPECT_EQ(
+        output_file_name(static_cast<OutputFormat>(c.format), static_cast<SortOrder>(c.sort),
+                         c.structure == 0, c.date, 1999010100, program.ctx->catalogue.entries[0]),
+        c.name)
         << c.format << " " << c.sort << " " << c.structure;
   }
 }
@@ -59,17 +78,17 @@ TEST(OpenOutputFile, OpensAndAnnouncesEachFileAndKeepsEarlierFilesOfTheRun) {
   TempDir dir;
   StationProgram program;
   ProgramContext& ctx = *program.ctx;
-  ctx.request.sort_order = 0;
   ctx.output_stream.use_none();
-  std::string directory = dir.dir();
+  const std::string directory = dir.dir();
+  Files files(ctx, directory);
   // One file per sounding: two soundings of one date-hour share a name.
-  open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 5, true);
+  files.open(1999010100, true);
   ctx.output_stream.write("first\n");
-  open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 5, false);
+  files.open(1999010100, false);
   ctx.output_stream.write("second\n");
-  open_output_file(ctx, 1999010112, 1999010100, directory, 0, 0, 5, false);
+  files.open(1999010112, false);
   ctx.output_stream.write("third\n");
-  close_output_file(ctx);
+  files.files.close_file();
 
   EXPECT_EQ(read_file(dir.path() / "1999010100.txt"), "first\n");
   EXPECT_EQ(read_file(dir.path() / "1999010100_2.txt"), "second\n");
@@ -80,17 +99,17 @@ TEST(OpenOutputFile, OpensAndAnnouncesEachFileAndKeepsEarlierFilesOfTheRun) {
                 " STATUS:  Writing output file: " + directory + "1999010112.txt        \n");
 
   // A new run replaces what an earlier run wrote.
-  open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 5, true);
+  files.open(1999010100, true);
   ctx.output_stream.write("again\n");
-  close_output_file(ctx);
+  files.files.close_file();
   EXPECT_EQ(read_file(dir.path() / "1999010100.txt"), "again\n");
 }
 
 TEST(OpenOutputFile, OpensNothingOnTheScreen) {
   StationProgram program;
   program.ctx->output_stream.use_console();
-  std::string directory;
-  open_output_file(*program.ctx, 1999010100, 1999010100, directory, 0, 0, 0, true);
+  Files files(*program.ctx, "");
+  files.open(1999010100, true);
   EXPECT_TRUE(program.ctx->output_stream.is_console());
   EXPECT_EQ(program.output(), "");
 }
@@ -105,12 +124,11 @@ TEST(DirectoryDialogue, AsksForAnotherDirectoryAndKeepsIt) {
   ctx.help_file = std::make_unique<std::istringstream>(
       "NO_DIRECTORY\nThe directory cannot be written.\nEND.\n");
   ctx.output_stream.use_none();
-  ctx.request.sort_order = 0;
-  std::string directory = missing;
-  open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 0, true);
-  EXPECT_EQ(directory, dir.dir());
+  Files files(ctx, missing);
+  files.open(1999010100, true);
+  EXPECT_EQ(files.files.directory(), dir.dir());
   EXPECT_TRUE(ctx.output_stream.is_file());
-  close_output_file(ctx);
+  files.files.close_file();
   const std::string choices =
       "\n  Enter     HELP for more information\n"
       "            <return> to choose another directory\n"
@@ -130,9 +148,9 @@ TEST(DirectoryDialogue, AnyOtherReplyEndsTheProgram) {
     StationProgram program(reply);
     ProgramContext& ctx = *program.ctx;
     ctx.output_stream.use_none();
-    std::string directory = "/nonexistent-wxfetch-dir/";
+    Files files(ctx, "/nonexistent-wxfetch-dir/");
     try {
-      open_output_file(ctx, 1999010100, 1999010100, directory, 0, 0, 0, true);
+      files.open(1999010100, true);
       FAIL() << "the program went on after " << reply;
     } catch (const ProgramExit& exit) {
       EXPECT_EQ(exit.status, 0);
@@ -146,9 +164,10 @@ TEST(OutputStream, WriteErrorsEndTheProgramWithTheirReason) {
   ProgramContext& ctx = *program.ctx;
   ASSERT_TRUE(ctx.output_stream.open_file("/dev/full"));
   ctx.output_stream.write("a line that cannot be stored\n");
-  check_write_error(ctx);  // still in the buffer: no error yet
+  Files files(ctx, "");
+  files.files.check();  // still in the buffer: no error yet
   try {
-    close_output_file(ctx);
+    files.files.close_file();
     FAIL() << "a failed close went unnoticed";
   } catch (const ProgramExit& exit) {
     EXPECT_EQ(exit.status, 0);

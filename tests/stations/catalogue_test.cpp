@@ -370,7 +370,7 @@ TEST(StationCatalogueLoad, KeepsTheFirst2000RowsAndWarnsOnce) {
     write_tables(dir, c.history, c.international);
     TestProgram program;
     program.ctx->support_directory = dir.dir();
-    load_station_catalogue(*program.ctx);
+    load_station_catalogue(*program.ctx, program.ctx->support_directory, program.ctx->catalogue);
     EXPECT_EQ(program.ctx->catalogue.count, c.expected_count);
     EXPECT_EQ(program.output(), c.warned ? warning : "");
     const int history_kept = c.history < 2000 ? c.history : 2000;
@@ -396,7 +396,7 @@ TEST(StationCatalogueLoad, MissingHistoryTableReplyEmptyGoesOnWithAnEmptyCatalog
   dir.write("international_sites.txt", "1\n" + PERTH_LINE + "\n");
   TestProgram program("\nnext\n");
   program.ctx->support_directory = dir.dir();
-  load_station_catalogue(*program.ctx);
+  load_station_catalogue(*program.ctx, program.ctx->support_directory, program.ctx->catalogue);
   EXPECT_EQ(program.output(), " ERROR: the station file: stat2000.txt was not in: " + dir.dir() +
                                   " \n    Type HELP for more information \n");
   EXPECT_EQ(program.ctx->catalogue.count, 0);
@@ -411,7 +411,7 @@ TEST(StationCatalogueLoad, MissingHistoryTableInTheCurrentDirectoryIsNamedSo) {
   in_directory(dir.path(), [] {
     TestProgram program("no\n");
     program.ctx->support_directory = "";
-    load_station_catalogue(*program.ctx);
+    load_station_catalogue(*program.ctx, program.ctx->support_directory, program.ctx->catalogue);
     EXPECT_EQ(program.output(),
               " ERROR: the station file: stat2000.txt was not in: <current directory> \n "
               "   Type HELP for more information \n");
@@ -425,7 +425,7 @@ TEST(StationCatalogueLoad, MissingHistoryTableHelpShowsUsageAndEndsWithStatusZer
     TestProgram program(reply);
     program.ctx->support_directory = dir.dir();
     try {
-      load_station_catalogue(*program.ctx);
+      load_station_catalogue(*program.ctx, program.ctx->support_directory, program.ctx->catalogue);
       FAIL() << "the program went on";
     } catch (const ProgramExit& exit) {
       EXPECT_EQ(exit.status, 0);
@@ -441,7 +441,7 @@ TEST(StationCatalogueLoad, MissingInternationalFileKeepsTheHistoryRows) {
   dir.write("stat2000.txt", "1\n" + DENVER_LINE + "\n");
   TestProgram program;
   program.ctx->support_directory = dir.dir();
-  load_station_catalogue(*program.ctx);
+  load_station_catalogue(*program.ctx, program.ctx->support_directory, program.ctx->catalogue);
   EXPECT_EQ(program.output(),
             " ERROR: the file international_sites.txt was not found in: " + dir.dir() + " \n ");
   EXPECT_EQ(program.ctx->catalogue.count, 1);
@@ -451,7 +451,7 @@ TEST(StationCatalogueLoad, MissingInternationalFileKeepsTheHistoryRows) {
     std::filesystem::remove("international_sites.txt");
     TestProgram here;
     here.ctx->support_directory = "";
-    load_station_catalogue(*here.ctx);
+    load_station_catalogue(*here.ctx, here.ctx->support_directory, here.ctx->catalogue);
     EXPECT_EQ(here.output(), " ERROR: the file international_sites.txt was not found in:  \n ");
     EXPECT_EQ(here.ctx->catalogue.count, 1);
   });
@@ -460,7 +460,7 @@ TEST(StationCatalogueLoad, MissingInternationalFileKeepsTheHistoryRows) {
 TEST(ShippedSupportFiles, LoadWithTheirRowsIntact) {
   TestProgram program;
   program.ctx->support_directory = (source_dir() / "data/sample/support").string() + "/";
-  load_station_catalogue(*program.ctx);
+  load_station_catalogue(*program.ctx, program.ctx->support_directory, program.ctx->catalogue);
   EXPECT_EQ(program.output(), "");
   const StationCatalogue& catalogue = program.ctx->catalogue;
 

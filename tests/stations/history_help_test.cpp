@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/keyword_help.h"
+#include "console/keyword_help.h"
+#include "console/reply.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -72,7 +73,7 @@ Visit run_visit(const std::string& replies, int32_t page_length = 20,
   if (prepare != nullptr) prepare(ctx.catalogue);
   Visit visit;
   try {
-    station_history_help(ctx);
+    ctx.station_history();
   } catch (const ProgramExit& exit) {
     visit.ended = true;
     visit.status = exit.status;
@@ -266,7 +267,7 @@ TEST(StationHistoryHelp, PagesPauseEveryPageLengthLessTwoRows) {
     for (int i = 0; i < c.rows; ++i) {
       add_row(program.ctx->catalogue, "ROW", 10000 + i, i, 0, 0, 0, 0, 0, "NAME", "XX", "YY");
     }
-    station_history_help(*program.ctx);
+    program.ctx->station_history();
     const std::string out = program.output();
     EXPECT_EQ(count_of(out, " Press <enter> to continue"), c.pauses);
     EXPECT_EQ(shown_initials(out).size(), static_cast<size_t>(c.rows));

@@ -40,7 +40,7 @@ void set_catalogue(ProgramContext& ctx, const std::vector<Row>& rows) {
 // Stores the requested numbers (WMO or WBAN) as the dialogue does before an access by number.
 void request_numbers(ProgramContext& ctx, int16_t station_id_type,
                      const std::vector<int32_t>& numbers) {
-  ctx.request.station_id_type = station_id_type;
+  ctx.request.station_id_type = static_cast<StationIdType>(station_id_type);
   ctx.selected.station_count = static_cast<int16_t>(numbers.size());
   for (size_t i = 0; i < numbers.size(); ++i) {
     (station_id_type == 1 ? ctx.selected.stations[i].wban : ctx.selected.stations[i].wmo) =
@@ -50,12 +50,22 @@ void request_numbers(ProgramContext& ctx, int16_t station_id_type,
 
 void select_box(ProgramContext& ctx, float lat_min, float lat_max, float lon_min, float lon_max,
                 int16_t access_type = 1, int32_t begin = 19980101, int32_t end = 19991231) {
-  ctx.request.station_id_type = 1;
-  select_stations(ctx, lat_min, lat_max, lon_min, lon_max, access_type, begin, end);
+  ctx.request.station_id_type = StationIdType::WBAN;
+  ctx.request.access = static_cast<StationAccess>(access_type);
+  ctx.request.lat_min = lat_min;
+  ctx.request.lat_max = lat_max;
+  ctx.request.lon_min = lon_min;
+  ctx.request.lon_max = lon_max;
+  ctx.request.begin_value = begin * 100;
+  ctx.request.end_value = end * 100;
+  select_stations(ctx.catalogue, ctx.request, ctx.selected);
 }
 
 void select_numbers(ProgramContext& ctx, int32_t begin = 19980101, int32_t end = 19991231) {
-  select_stations(ctx, 0, 0, 0, 0, 0, begin, end);
+  ctx.request.access = StationAccess::BY_NUMBER;
+  ctx.request.begin_value = begin * 100;
+  ctx.request.end_value = end * 100;
+  select_stations(ctx.catalogue, ctx.request, ctx.selected);
 }
 
 std::vector<int32_t> chosen_wmo(const ProgramContext& ctx) {
@@ -243,12 +253,13 @@ TEST(FindHistoryRow, LastSelectedRowValidOnTheDayWins) {
   select_box(ctx, -90, 90, -180, 180, 3);
   ASSERT_EQ(chosen_rows(ctx), (std::vector<int16_t>{0, 1, 2}));
 
-  EXPECT_EQ(find_history_row(ctx, 23062, 19980101), 0);
-  EXPECT_EQ(find_history_row(ctx, 23062, 19980601), 1);  // both rows contain the day
-  EXPECT_EQ(find_history_row(ctx, 23062, 19990101), 1);
-  EXPECT_EQ(find_history_row(ctx, 23062, 19891231), -1);
-  EXPECT_EQ(find_history_row(ctx, 23066, 19891231), 2);
-  EXPECT_EQ(find_history_row(ctx, 99999, 19980101), -1);
+  EXPECT_EQ(find_history_row(ctx.catalogue, ctx.selected, 23062, 19980101), 0);
+  EXPECT_EQ(find_history_row(ctx.catalogue, ctx.selected, 23062, 19980601),
+            1);  // both rows contain the day
+  EXPECT_EQ(find_history_row(ctx.catalogue, ctx.selected, 23062, 19990101), 1);
+  EXPECT_EQ(find_history_row(ctx.catalogue, ctx.selected, 23062, 19891231), -1);
+  EXPECT_EQ(find_history_row(ctx.catalogue, ctx.selected, 23066, 19891231), 2);
+  EXPECT_EQ(find_history_row(ctx.catalogue, ctx.selected, 99999, 19980101), -1);
 }
 
 TEST(FindHistoryRow, IndexAnswersAsAScanOfEveryRowWould) {
@@ -275,9 +286,11 @@ TEST(FindHistoryRow, IndexAnswersAsAScanOfEveryRowWould) {
           expected = row;
         }
       }
-      EXPECT_EQ(find_history_row(ctx, wban, day), expected) << wban << " " << day;
+      EXPECT_EQ(find_history_row(ctx.catalogue, ctx.selected, wban, day), expected)
+          << wban << " " << day;
       ctx.selected.indexed_row_count = -1;  // the same without the index
-      EXPECT_EQ(find_history_row(ctx, wban, day), expected) << wban << " " << day;
+      EXPECT_EQ(find_history_row(ctx.catalogue, ctx.selected, wban, day), expected)
+          << wban << " " << day;
       ctx.selected.indexed_row_count = ctx.selected.row_count;
     }
   }

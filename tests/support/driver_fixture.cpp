@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "output/kvt_writer.h"
+#include "output/output_stream.h"
 #include "stations/selection.h"
 #include "text.h"
 
@@ -65,7 +67,7 @@ std::vector<std::string> soundings_in(const std::string& kvt_text) {
   return found;
 }
 
-DriverTest::DriverTest(Driver driver, int16_t sort_order) : ctx(*program.ctx), driver_(driver) {
+DriverTest::DriverTest(Driver driver, SortOrder sort_order) : ctx(*program.ctx), driver_(driver) {
   ctx.request.sort_order = sort_order;  // file names follow the request's sort order
   struct Row {
     const char* initials;
@@ -93,26 +95,47 @@ DriverTest::DriverTest(Driver driver, int16_t sort_order) : ctx(*program.ctx), d
 }
 
 void DriverTest::select(const std::vector<int32_t>& wbans, int32_t begin_day, int32_t end_day) {
-  ctx.request.access_type = 0;
-  ctx.request.station_id_type = 1;
+  AccessRequest request;
+  request.access = StationAccess::BY_NUMBER;
+  request.station_id_type = StationIdType::WBAN;
+  request.begin_value = begin_day * 100;
+  request.end_value = end_day * 100;
+  ctx.request.station_id_type = StationIdType::WBAN;
   ctx.selected.station_count = static_cast<int16_t>(wbans.size());
   for (size_t i = 0; i < wbans.size(); ++i) ctx.selected.stations[i].wban = wbans[i];
-  select_stations(ctx, 0, 0, 0, 0, 0, begin_day, end_day);
+  select_stations(ctx.catalogue, request, ctx.selected);
+}
+
+int32_t DriverTest::run(const std::string& begin, const std::string& end) {
+  ctx.request.set_period(begin, end);
+  ConsoleFileReporter file_reporter(ctx, ctx.output_stream);
+  OutputFiles files(ctx.output_stream, file_reporter, ctx.request.output_directory);
+  KvtWriter writer(ctx, files, ctx.request);
+  ConsoleReporter reporter(ctx);
+  const ExtractionSource source{ctx.database_directory, ctx.years, ctx.catalogue};
+  return driver_(source, ctx.request, ctx.selected, writer, reporter);
 }
 
 int32_t DriverTest::to_screen(const std::string& begin, const std::string& end,
                               int16_t hour_choice) {
   ctx.output_stream.use_console();
-  std::string directory;
-  return driver_(ctx, begin, end, hour_choice, 0, 0, 0, 0, 0, directory);
+  ctx.request.hours = static_cast<SoundingHours>(hour_choice);
+  ctx.request.output_location = OutputLocation::SCREEN;
+  ctx.request.output_directory.clear();
+  return run(begin, end);
 }
 
 int32_t DriverTest::to_files(const std::string& begin, const std::string& end, int16_t structure) {
   ctx.output_stream.use_none();
-  std::string directory = archive.dir() + "out/";
+  const std::string directory = archive.dir() + "out/";
   std::filesystem::remove_all(directory);
   std::filesystem::create_directories(directory);
-  return driver_(ctx, begin, end, 0, 0, 0, 0, structure, 1, directory);
+  ctx.request.hours = SoundingHours::ALL;
+  ctx.request.output_location = OutputLocation::FILES;
+  ctx.request.output_directory = directory;
+  ctx.request.time_file_structure = static_cast<TimeFileStructure>(structure);
+  ctx.request.station_file_structure = static_cast<StationFileStructure>(structure);
+  return run(begin, end);
 }
 
 std::vector<std::string> DriverTest::files_written() const {

@@ -14,9 +14,7 @@
 namespace wxfetch::testing {
 
 TestProgram::TestProgram(const std::string& replies)
-    : in(replies), ctx(std::make_unique<ProgramContext>(in, out, err)) {
-  codec_init(ctx->codec);
-}
+    : in(replies), ctx(std::make_unique<ProgramContext>(in, out, err)) {}
 
 void TestProgram::set_replies(const std::string& replies) {
   in.clear();

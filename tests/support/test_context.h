@@ -8,7 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "console/console.h"
+#include "database/archive_names.h"
+#include "database/codec.h"
+#include "output/output_stream.h"
 #include "program.h"
+#include "records/access_request.h"
+#include "records/sounding.h"
+#include "stations/catalogue.h"
+#include "stations/selection.h"
 
 namespace wxfetch::testing {
 

@@ -1,4 +1,4 @@
-#include "output/number_format.h"
+#include "number_format.h"
 
 #include <vector>
 

@@ -1,15 +1,15 @@
-#include "output/pager.h"
+#include "console/pager.h"
 
 #include <ostream>
 #include <string>
 
-#include "dialogue/keyword_help.h"
-#include "program.h"
+#include "console/console.h"
+#include "console/reply.h"
 
 namespace wxfetch {
 
-void start_paging(ProgramContext& ctx, int16_t output_location) {
-  if (output_location == 0) {
+void start_paging(Console& ctx, bool on_screen) {
+  if (on_screen) {
     ctx.paging.lines_since_pause = 0;
     ctx.paging.paging_on = true;
   } else {
@@ -17,7 +17,7 @@ void start_paging(ProgramContext& ctx, int16_t output_location) {
   }
 }
 
-void screen_pause(ProgramContext& ctx) {
+void screen_pause(Console& ctx) {
   // A page length of 0 or less never pauses (a count that starts at 1 never reaches it); the
   // count is not kept then, so that it cannot overflow on a very long run.
   if (!ctx.paging.paging_on || ctx.page_length <= 0) return;

@@ -1,10 +1,9 @@
-#include "database/time_series.h"
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <filesystem>
 
+#include "extraction/extraction.h"
 #include "support/driver_fixture.h"
 
 namespace wxfetch {
@@ -17,7 +16,7 @@ using Soundings = std::vector<std::string>;
 
 class TimeSeriesTest : public testing::DriverTest {
  protected:
-  TimeSeriesTest() : DriverTest(extract_time_series, 0) {}
+  TimeSeriesTest() : DriverTest(extract_time_series, SortOrder::SYNOPTIC) {}
 };
 
 TEST_F(TimeSeriesTest, WalksTheHoursFromTheFirstToTheLastHourOfThePeriod) {

@@ -1,18 +1,16 @@
-#include "dialogue/keyword_help.h"
+#include "console/keyword_help.h"
 
 #include <istream>
 #include <ostream>
 
-#include "program.h"
-#include "stations/history_help.h"
+#include "console/console.h"
+#include "console/reply.h"
 #include "text.h"
 
 namespace wxfetch {
 
 namespace {
 
-// Pieces of the help file and replies are read as into a buffer of 80 characters.
-constexpr size_t REPLY_BUFFER = 80;
 constexpr size_t KEY_COMPARE_LENGTH = 10;
 
 // Compares at most the first `length` characters of two texts as strncmp does: a text that ends
@@ -29,7 +27,7 @@ bool same_prefix(std::string_view a, std::string_view b, size_t length) {
 
 // Prints the section of `topic` from the help file, pausing every page; returns true when the
 // section ended at its end line, false when the file ended first.
-bool print_help_section(ProgramContext& ctx, std::string& reply, std::string_view topic) {
+bool print_help_section(Console& ctx, std::string& reply, std::string_view topic) {
   const std::string_view key = first_word(topic);
   std::istream* file = ctx.help_file.get();
   std::string piece;
@@ -72,35 +70,6 @@ bool print_help_section(ProgramContext& ctx, std::string& reply, std::string_vie
   return false;
 }
 
-}  // namespace
-
-bool read_piece(std::istream& file, std::string& piece, size_t limit) {
-  piece.clear();
-  char c;
-  while (piece.size() + 1 < limit && file.get(c)) {
-    piece.push_back(c);
-    if (c == '\n') break;
-  }
-  return !piece.empty();
-}
-
-void read_reply(ProgramContext& ctx, std::string& reply) {
-  ctx.out.flush();
-  if (!read_piece(ctx.in, reply, REPLY_BUFFER)) ctx.end_program(0);
-  if (reply.back() == '\n') {
-    reply.pop_back();
-    if (!reply.empty() && reply.back() == '\r') reply.pop_back();
-  } else if (reply.size() == REPLY_BUFFER - 1) {
-    // A full buffer loses its last character just as a line loses its line end. When that
-    // character is the carriage return of a CR-LF end, its line feed goes with it, so that the
-    // line gives one reply as it does with a plain LF end.
-    if (reply.back() == '\r' && ctx.in.peek() == '\n') ctx.in.get();
-    reply.pop_back();
-  }
-}
-
-namespace {
-
 // The usage text; with `page_length_line` it also names the optional third argument.
 void write_usage_text(std::ostream& out, bool page_length_line) {
   out << std::string(80, '-') << "\n"
@@ -125,7 +94,7 @@ void print_command_line_help(std::ostream& out) {
   write_usage_text(out, true);
 }
 
-int16_t KeywordHelp(ProgramContext& ctx, std::string& reply, std::string_view topic) {
+int16_t KeywordHelp(Console& ctx, std::string& reply, std::string_view topic) {
   int16_t result = 0;
   if (reply == "HELP" || reply == "help") {
     result = 1;
@@ -138,7 +107,7 @@ int16_t KeywordHelp(ProgramContext& ctx, std::string& reply, std::string_view to
   // After a corrupt section the reply is whatever was typed at its last pause.
   if (reply == "STAT" || reply == "stat") {
     result = 1;
-    station_history_help(ctx);
+    if (ctx.station_history) ctx.station_history();
   }
   return result;
 }

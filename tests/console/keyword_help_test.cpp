@@ -1,4 +1,4 @@
-#include "dialogue/keyword_help.h"
+#include "console/keyword_help.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "console/reply.h"
 #include "program.h"
 #include "support/test_context.h"
 

@@ -1,10 +1,9 @@
-#include "database/station_series.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
+#include "extraction/extraction.h"
 #include "support/driver_fixture.h"
 
 namespace wxfetch {
@@ -17,7 +16,7 @@ using Soundings = std::vector<std::string>;
 
 class StationSeriesTest : public testing::DriverTest {
  protected:
-  StationSeriesTest() : DriverTest(extract_station_series, 1) {}
+  StationSeriesTest() : DriverTest(extract_station_series, SortOrder::CLIMATOLOGICAL) {}
 };
 
 TEST_F(StationSeriesTest, ClipsTheFirstAndLastDayByTheRecordsOwnHours) {

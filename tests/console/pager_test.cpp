@@ -1,4 +1,4 @@
-#include "output/pager.h"
+#include "console/pager.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ TEST(ScreenPause, PausesEveryPageLengthCountedLinesUntilToldToContinue) {
   for (const Case& c : cases) {
     TestProgram program(c.replies);
     program.ctx->page_length = c.page_length;
-    start_paging(*program.ctx, c.output_location);
+    start_paging(*program.ctx, c.output_location == 0);
     EXPECT_EQ(pauses_after(program, 45), c.pauses) << c.name;
   }
 }
@@ -58,7 +58,7 @@ TEST(ScreenPause, PausesEveryPageLengthCountedLinesUntilToldToContinue) {
 TEST(ScreenPause, PromptsAfterTheLineThatFillsThePage) {
   TestProgram program("\n");
   program.ctx->page_length = 2;
-  start_paging(*program.ctx, 0);
+  start_paging(*program.ctx, true);
   pauses_after(program, 3);
   EXPECT_EQ(program.output(), "line 1\nline 2\n" + PROMPT + "line 3\n");
 }
@@ -66,24 +66,24 @@ TEST(ScreenPause, PromptsAfterTheLineThatFillsThePage) {
 TEST(ScreenPause, ANewRunPagesAgainAfterContinue) {
   TestProgram program("c\n\n");
   ProgramContext& ctx = *program.ctx;
-  start_paging(ctx, 0);
+  start_paging(ctx, true);
   EXPECT_EQ(pauses_after(program, 30), std::vector<int>{20});
-  start_paging(ctx, 0);
+  start_paging(ctx, true);
   EXPECT_EQ(pauses_after(program, 30), std::vector<int>{20});
 }
 
 TEST(ScreenPause, ARunToFilesAfterAScreenRunDoesNotPause) {
   TestProgram program("");
-  start_paging(*program.ctx, 0);
+  start_paging(*program.ctx, true);
   pauses_after(program, 19);
-  start_paging(*program.ctx, 1);
+  start_paging(*program.ctx, false);
   EXPECT_EQ(pauses_after(program, 30), std::vector<int>{});
 }
 
 TEST(ScreenPause, AbortEndsTheProgramWithStatus0) {
   for (const char* reply : {"a\n", "A\n", "abc\n"}) {
     TestProgram program(reply);
-    start_paging(*program.ctx, 0);
+    start_paging(*program.ctx, true);
     int status = -1;
     int written = 0;
     try {

@@ -1,0 +1,35 @@
+#include "console/reply.h"
+
+#include <istream>
+#include <ostream>
+
+#include "console/console.h"
+
+namespace wxfetch {
+
+bool read_piece(std::istream& file, std::string& piece, size_t limit) {
+  piece.clear();
+  char c;
+  while (piece.size() + 1 < limit && file.get(c)) {
+    piece.push_back(c);
+    if (c == '\n') break;
+  }
+  return !piece.empty();
+}
+
+void read_reply(Console& ctx, std::string& reply) {
+  ctx.out.flush();
+  if (!read_piece(ctx.in, reply, REPLY_BUFFER)) ctx.end_program(0);
+  if (reply.back() == '\n') {
+    reply.pop_back();
+    if (!reply.empty() && reply.back() == '\r') reply.pop_back();
+  } else if (reply.size() == REPLY_BUFFER - 1) {
+    // A full buffer loses its last character just as a line loses its line end. When that
+    // character is the carriage return of a CR-LF end, its line feed goes with it, so that the
+    // line gives one reply as it does with a plain LF end.
+    if (reply.back() == '\r' && ctx.in.peek() == '\n') ctx.in.get();
+    reply.pop_back();
+  }
+}
+
+}  // namespace wxfetch

@@ -1,0 +1,27 @@
+// Reading replies: one line of the console at a time, as into a buffer of REPLY_BUFFER
+// characters; the same piece reading serves the help file and list files.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+
+namespace wxfetch {
+
+struct Console;
+
+// Replies and pieces of the help file are read as into a buffer of this many characters.
+constexpr size_t REPLY_BUFFER = 80;
+
+// Reads one reply line from the console into `reply`: at most 79 characters, of which the last
+// one (normally the line end) is removed; a rest of a longer line is read as the next reply. A
+// last line without a line end is taken whole; a carriage return before the line end is removed.
+// At the end of input, ends the program (status 0).
+void read_reply(Console& ctx, std::string& reply);
+
+// Reads one piece of at most `limit` - 1 characters from `file`, as fgets does with a buffer of
+// `limit` characters: the piece ends after a line end or when it is full. Returns false at the
+// end of the file when nothing was read.
+bool read_piece(std::istream& file, std::string& piece, size_t limit);
+
+}  // namespace wxfetch

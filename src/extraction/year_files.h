@@ -1,0 +1,67 @@
+// Station-year files as the drivers hold them: a move-only owner of one open file (closed once,
+// by whoever holds it last), opening a station's file of a year under the names it may have, and
+// the slot of a synoptic run that pairs a file with one month's day directory.
+#pragma once
+
+#include <cassert>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "extraction/record_reader.h"
+
+namespace wxfetch {
+
+struct YearsPresent;
+
+// A synoptic run holds at most this many station-year files of a year (one per selected
+// station).
+constexpr int MAX_FILE_SLOTS = 2000;
+
+enum class OpenStatus {
+  ABSENT,      // there is no such file
+  OPENED,      // the file was opened
+  NOT_OPENED,  // the file exists but could not be opened (a folder of its name counts too)
+};
+
+// One open station-year file (or none). Moving hands the file on; the destructor closes it.
+class YearFile {
+ public:
+  YearFile() = default;
+  ~YearFile() { close(); }
+  YearFile(YearFile&& other) noexcept;
+  YearFile& operator=(YearFile&& other) noexcept;
+  YearFile(const YearFile&) = delete;
+  YearFile& operator=(const YearFile&) = delete;
+
+  bool is_open() const { return stream_ != nullptr; }
+  // REQUIRES: is_open().
+  std::FILE* stream() const {
+    assert(is_open());
+    return stream_;
+  }
+  // The name the file was opened under, or looked for (for messages).
+  const std::string& path() const { return path_; }
+  void close();
+
+ private:
+  friend OpenStatus open_year_file(const std::string&, const YearsPresent&, int, int32_t,
+                                   YearFile&);
+  std::FILE* stream_ = nullptr;
+  std::string path_;
+};
+
+// Opens the file of `wban` for `year` under the names year_file_names gives, into `file` (which
+// is closed first). Sets the file's path to the name opened, else to the first name that exists,
+// else to the upper-case name.
+OpenStatus open_year_file(const std::string& database_directory, const YearsPresent& years,
+                          int year, int32_t wban, YearFile& file);
+
+// A station's file of the year in a synoptic run, and its directory of the current month.
+struct FileSlot {
+  YearFile file;
+  int32_t station_number = 0;
+  DayDirectory days;
+};
+
+}  // namespace wxfetch

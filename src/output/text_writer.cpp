@@ -1,0 +1,45 @@
+#include "output/text_writer.h"
+
+#include <cassert>
+
+#include "console/console.h"
+#include "console/pager.h"
+#include "output/output_files.h"
+#include "output/output_stream.h"
+
+namespace wxfetch {
+
+TextWriter::TextWriter(Console& console, OutputFiles& files, OutputFormat format)
+    : console_(console), files_(files), format_(format) {}
+
+void TextWriter::begin(const AccessRequest& request) {
+  start_paging(console_, !request.to_files());
+  files_.start_run();
+  sort_ = request.sort_order;
+  one_file_ = request.one_file();
+  begin_date_ = request.begin_value;
+}
+
+void TextWriter::start_file(int32_t date_hour, const StationRow& station) {
+  assert(station.entry != nullptr);
+  files_.open_file(
+      output_file_name(format_, sort_, one_file_, date_hour, begin_date_, *station.entry));
+}
+
+void TextWriter::end() {
+  files_.close_file();
+}
+
+OutputStream& TextWriter::stream() {
+  return files_.stream();
+}
+
+void TextWriter::check_output() {
+  files_.check();
+}
+
+void TextWriter::pause() {
+  screen_pause(console_);
+}
+
+}  // namespace wxfetch

@@ -1,0 +1,67 @@
+// A decoded sounding: the header of one record and its levels, in the units the writers print.
+// The decoder fills it, the writers read it; it knows nothing of either. 99999 (MISSING_VALUE)
+// marks an absent value.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace wxfetch {
+
+constexpr int32_t MISSING_VALUE = 99999;
+constexpr int MAX_LEVELS = 350;
+// A sounding is written only when more than this many levels remain after the clean-up (and
+// after a writer's own cut).
+constexpr int32_t MIN_WRITTEN_LEVELS = 5;
+
+enum LevelKind : int32_t {
+  NO_KIND = 0,  // a level flag outside the six known ones; no writer selects it
+  MANDATORY = 4,
+  SIGNIFICANT = 5,
+  WIND = 6,
+  TROPOPAUSE = 7,
+  MAX_WIND = 8,
+  SURFACE = 9,
+};
+
+// Standard pressures in tenths of mb.
+inline constexpr int32_t MANDATORY_PRESSURES[22] = {10000, 9250, 8500, 7000, 5000, 4000, 3500, 3000,
+                                                    2500,  2000, 1500, 1000, 700,  500,  300,  200,
+                                                    100,   70,   50,   30,   20,   10};
+
+struct SoundingLevel {
+  int32_t kind = NO_KIND;
+  int32_t pressure = 0;        // tenths of mb
+  int32_t height = 0;          // metres
+  int32_t temperature = 0;     // tenths of degrees C
+  int32_t dew_point = 0;       // tenths of degrees C
+  int32_t wind_direction = 0;  // degrees
+  int32_t wind_speed = 0;      // tenths of m/s
+};
+
+// The header block from `hour` to `sonde_type` may be saved and restored as a whole.
+struct SoundingHeader {
+  int16_t hour = 0;
+  int16_t day = 0;
+  int16_t month = 0;
+  int16_t year = 0;
+  int32_t level_count = 0;
+  int32_t reference_pressure_1 = MISSING_VALUE;
+  int32_t indicator_b = MISSING_VALUE;
+  int32_t reference_pressure_2 = MISSING_VALUE;
+  int32_t reference_pressure_3 = MISSING_VALUE;
+  int32_t indicator_a = MISSING_VALUE;
+  int32_t release_time = MISSING_VALUE;
+  int32_t sonde_type = MISSING_VALUE;
+};
+
+struct Sounding : SoundingHeader {
+  std::array<SoundingLevel, MAX_LEVELS> levels{};
+};
+
+// True when a sounding of `level_count` levels is worth writing.
+inline bool enough_levels(int32_t level_count) {
+  return level_count >= MIN_WRITTEN_LEVELS;
+}
+
+}  // namespace wxfetch
