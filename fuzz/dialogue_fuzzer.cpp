@@ -21,7 +21,7 @@
 #include "archive_builder.h"
 #include "database/archive_names.h"
 #include "dialogue/request_dialogue.h"
-#include "dialogue/startup.h"
+#include "dialogue/archive_years.h"
 #include "fuzz_support.h"
 #include "records/sounding.h"
 

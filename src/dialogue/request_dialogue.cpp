@@ -10,7 +10,7 @@
 #include "console/ask.h"
 #include "console/reply.h"
 #include "database/archive_names.h"
-#include "dialogue/startup.h"
+#include "dialogue/archive_years.h"
 #include "dialogue/validators.h"
 #include "extraction/extraction.h"
 #include "output/output_files.h"

@@ -13,11 +13,6 @@ struct ProgramContext;
 // not included) and appends the directory separator where it is missing.
 void read_command_line(ProgramContext& ctx, const std::vector<std::string>& args);
 
-// Finds the years present under ctx.database_directory, prints the NOTE lines and sets
-// ctx.years, ctx.first_year and ctx.last_year. With no year present, runs the NO_FILES_AVAILABLE
-// dialogue and ends the program (status 0).
-void discover_years(ProgramContext& ctx);
-
 // Runs the whole program on `ctx` with the arguments (program name not included). Returns the
 // exit status: the last extraction's result after the normal end of the dialogue, 0 at every
 // early end. A lone "--help" prints the usage text and a lone "--version" the program's name and

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "dialogue/startup.h"
+#include "dialogue/archive_years.h"
 #include "extraction/year_files.h"
 #include "program.h"
 #include "support/test_context.h"

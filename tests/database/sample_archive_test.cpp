@@ -12,7 +12,7 @@
 
 #include "database/archive_names.h"
 #include "database/codec.h"
-#include "dialogue/startup.h"
+#include "dialogue/archive_years.h"
 #include "extraction/year_files.h"
 #include "program.h"
 #include "support/test_context.h"
