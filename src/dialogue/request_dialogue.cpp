@@ -299,11 +299,9 @@ void ask_stations(ProgramContext& ctx) {
   }
 }
 
-// The output questions: format, data above 100 mb, levels, wind units, sort order, location and,
-// for output files, the directory and the file structure of the sort.
-void ask_output_choices(ProgramContext& ctx) {
+// The format questions: format, data above 100 mb, levels and wind units.
+void ask_format(ProgramContext& ctx) {
   AccessRequest& request = ctx.request;
-  const bool one_date = request.begin_value == request.end_value;
   ask_menu(ctx,
            " What type of output format do you want?\n"
            "      0  -  KVT format\n"
@@ -335,7 +333,14 @@ void ask_output_choices(ProgramContext& ctx) {
              "Your Choice? ",
              "WIND_UNITS", request.wind_units, WindUnits::TENTHS_MS);
   }
+}
 
+// The output questions: the format questions, sort order, location and, for output files, the
+// directory and the file structure of the sort.
+void ask_output_choices(ProgramContext& ctx) {
+  AccessRequest& request = ctx.request;
+  const bool one_date = request.begin_value == request.end_value;
+  ask_format(ctx);
   if (one_date) {
     request.sort_order = SortOrder::CLIMATOLOGICAL;
   } else {
