@@ -7,6 +7,7 @@
 // buffer (see has_bytes).
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -46,6 +47,8 @@ struct BitFieldCodec {
   // touches is readable. Returns the field in the low `width` bits and sets `offset` to the bit
   // offset after it; advances the cursor past every byte the field finishes.
   uint32_t read_bits(int width, int& offset) {
+    assert(all_ones[1] == 1 && width >= 1 && width <= 32 && offset >= 0 && offset <= 7);
+    assert(field_cursor < field_limit);
     const FieldStep* step = &field_steps[offset][width];
     uint32_t value = 0;
     for (;;) {

@@ -1,6 +1,7 @@
 #include "database/decoder.h"
 
 #include <array>
+#include <cassert>
 #include <cstddef>
 
 namespace wxfetch {
@@ -240,6 +241,7 @@ void read_levels(FieldReader& fields, int32_t level_count, const References& ref
 }  // namespace
 
 bool decode_sounding(BitFieldCodec& codec, Sounding& sounding) {
+  assert(codec.all_ones[1] == 1);  // codec_init has run
   FieldReader fields(codec);
   RecordLayout layout;
   if (!read_layout(codec, fields, layout)) return false;
