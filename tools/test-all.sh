@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs every test under both presets: the release build and the AddressSanitizer +
-# UndefinedBehaviorSanitizer build.
+# UndefinedBehaviorSanitizer build. Installs what the build and the tests need when the machine
+# lacks it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/install-missing.sh
+install_missing cmake g++ make libgtest-dev libbenchmark-dev man-db
 for preset in default asan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"

@@ -50,16 +50,23 @@ struct Station {
   int elevation;           // metres
   int32_t sonde_types[2];  // the sonde used in 1998 and in 1999
   int32_t indicator_a;
+  // The year whose soundings also report the standard levels below the ground (0: none), as
+  // TTAA messages do: extrapolated height only, stored right after the surface.
+  int below_ground_year;
 };
 
 // WBAN/WMO: 23062/72469 Denver, 94823/72520 Pittsburgh, 23230/72493 Oakland, 94980/72558
 // Omaha/Valley, 24011/72764 Bismarck, 92803/72202 Miami; international sites 03808 Camborne and
 // 94610 Perth.
 const Station STATIONS[] = {
-    {23062, 39.77, -104.87, 1611, {51, 52}, 2}, {94823, 40.53, -80.23, 360, {51, 51}, 2},
-    {23230, 37.73, -122.22, 3, {52, 52}, 3},    {94980, 41.32, -96.37, 350, {37, 52}, 2},
-    {24011, 46.77, -100.75, 503, {51, 52}, 2},  {92803, 25.75, -80.38, 4, {61, 61}, 4},
-    {903808, 50.22, -5.32, 88, {63, 63}, 1},    {994610, -31.92, 115.97, 20, {45, 46}, 6},
+    {23062, 39.77, -104.87, 1611, {51, 52}, 2, 1999},
+    {94823, 40.53, -80.23, 360, {51, 51}, 2, 1998},
+    {23230, 37.73, -122.22, 3, {52, 52}, 3, 0},
+    {94980, 41.32, -96.37, 350, {37, 52}, 2, 1999},
+    {24011, 46.77, -100.75, 503, {51, 52}, 2, 1998},
+    {92803, 25.75, -80.38, 4, {61, 61}, 4, 0},
+    {903808, 50.22, -5.32, 88, {63, 63}, 1, 0},
+    {994610, -31.92, 115.97, 20, {45, 46}, 6, 0},
 };
 
 // ---- Deterministic arithmetic --------------------------------------------------------------
@@ -310,6 +317,17 @@ double pressure_at_height(const std::vector<GridPoint>& grid, double height) {
   return grid.back().pressure;
 }
 
+// Height (m) of a pressure (mb) below the ground, extrapolated from the surface down through air
+// that warms at the standard lapse rate of 6.5 K per km (two passes for the layer's mean).
+double height_below_ground(const Profile& profile, double surface_pressure, double pressure) {
+  constexpr double STANDARD_LAPSE = 0.0065;
+  const double surface_temperature = profile.temperature(profile.surface_height);
+  const double log_ratio = ln(pressure / surface_pressure);
+  double depth = GAS_OVER_GRAVITY * surface_temperature * log_ratio;
+  depth = GAS_OVER_GRAVITY * (surface_temperature + STANDARD_LAPSE * depth / 2) * log_ratio;
+  return profile.surface_height - depth;
+}
+
 int32_t tenths_celsius(double kelvin) {
   return round_to_int((kelvin - KELVIN) * 10);
 }
@@ -375,6 +393,21 @@ PackSounding make_sounding(const Station& station, const Weather& weather, int y
   drafts.push_back(surface);
   pressures.push_back(surface_tenths);
 
+  // Standard levels below the ground, in the years the station reports them: after the surface,
+  // from the highest pressure up, whatever their heights.
+  std::vector<PackLevel> below_ground;
+  if (year == station.below_ground_year) {
+    for (int mb : MANDATORY_MB) {
+      if (mb * 10 <= surface_tenths) break;
+      PackLevel level{MANDATORY};
+      level.pressure = mb * 10;
+      level.height = wxfetch::pack::storable_height(
+          round_to_int(height_below_ground(profile, surface_pressure, mb)));
+      below_ground.push_back(level);
+      pressures.push_back(mb * 10);
+    }
+  }
+
   for (int mb : MANDATORY_MB) {
     if (mb * 10 >= surface_tenths || mb < top_pressure) continue;
     const double height = height_at_pressure(grid, mb);
@@ -418,7 +451,8 @@ PackSounding make_sounding(const Station& station, const Weather& weather, int y
 
   // Significant temperature levels fill the sounding up to its size, denser near the ground.
   const int wanted = generator.pick(40, 120);
-  const int significant = std::max(5, wanted - static_cast<int>(drafts.size()));
+  const int significant =
+      std::max(5, wanted - static_cast<int>(drafts.size() + below_ground.size()));
   for (int added = 0, tries = 0; added < significant && tries < 4 * significant; ++tries) {
     const double share = generator.unit();
     const double height =
@@ -430,10 +464,12 @@ PackSounding make_sounding(const Station& station, const Weather& weather, int y
                    [](const Draft& a, const Draft& b) { return a.height < b.height; });
   sounding.level_reference_1 = 1;
   for (size_t i = 0; i < drafts.size(); ++i) {
-    if (drafts[i].level.kind == TROPOPAUSE)
-      sounding.level_reference_2 = static_cast<int32_t>(i + 1);
-    if (drafts[i].level.kind == MAX_WIND) sounding.level_reference_3 = static_cast<int32_t>(i + 1);
     sounding.levels.push_back(drafts[i].level);
+    if (i == 0)
+      sounding.levels.insert(sounding.levels.end(), below_ground.begin(), below_ground.end());
+    const auto number = static_cast<int32_t>(sounding.levels.size());
+    if (drafts[i].level.kind == TROPOPAUSE) sounding.level_reference_2 = number;
+    if (drafts[i].level.kind == MAX_WIND) sounding.level_reference_3 = number;
   }
   return sounding;
 }
@@ -464,7 +500,8 @@ int write_benchmark_archive(int count, int months, const std::string& database_d
                     -(70.0 + (i * 53 % 550) / 10.0),
                     10 * (i % 150),
                     {51, 52},
-                    2};
+                    2,
+                    0};
     char line[160];
     std::snprintf(line, sizeof line,
                   "B%02d  %5d %5d %6.2f %7.2f %5d 19900101 99991231 %-25s %s %s\n", i % 100,

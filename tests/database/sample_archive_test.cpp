@@ -46,7 +46,8 @@ struct FileSummary {
   int fewest_levels = 1 << 30;
   int most_levels = 0;
   int with_optional_block = 0;
-  int missed_main_hours = 0;  // 00 or 12 UTC soundings missing on days of the year
+  int missed_main_hours = 0;    // 00 or 12 UTC soundings missing on days of the year
+  int below_ground_levels = 0;  // standard levels below the surface, height only
 };
 
 // Walks the directory of a station-year file and checks every record it points at; reads only
@@ -126,6 +127,7 @@ FileSummary check_station_year_file(const std::vector<uint8_t>& file, int year) 
         EXPECT_LE(header_end + (83 * static_cast<size_t>(levels) + 7) / 8, length);
         record_codec.skip(7);
         record_codec.skip(8);  // data header
+        uint32_t surface_pressure = 0;
         for (int level = 0; level < levels; ++level) {
           const uint32_t pressure = record_codec.read_bits(14, bit);
           const uint32_t kind = record_codec.read_bits(7, bit);
@@ -135,6 +137,10 @@ FileSummary check_station_year_file(const std::vector<uint8_t>& file, int year) 
           record_codec.read_bits(21, bit);
           if (level == 0) {
             EXPECT_EQ(kind, 1u) << "the surface comes first";
+            surface_pressure = pressure;
+          } else if (kind == 2 && pressure > surface_pressure) {
+            EXPECT_EQ(temperature, 4095u) << "a level below the ground has a height only";
+            ++summary.below_ground_levels;
           }
           if (temperature != 4095 && dew_point != 4095) {
             EXPECT_LE(dew_point, temperature);
@@ -176,6 +182,12 @@ TEST(SampleArchive, EveryStationYearFileLeadsToRecordsOfItsDates) {
       EXPECT_GE(summary.fewest_levels, 40);
       EXPECT_LE(summary.most_levels, 120);
       EXPECT_GT(summary.with_optional_block, 0);
+      // Stations above the 1000-mb surface report the standard levels below the ground in one
+      // of the two years, as TTAA messages do, so both kinds of archive are in the sample.
+      const bool reports_below_ground =
+          (wban == 23062 && year == 1999) || (wban == 94823 && year == 1998) ||
+          (wban == 94980 && year == 1999) || (wban == 24011 && year == 1998);
+      EXPECT_EQ(summary.below_ground_levels > 0, reports_below_ground);
     }
   }
 }

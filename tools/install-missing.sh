@@ -1,0 +1,22 @@
+# Sourced by the build scripts: install_missing PACKAGE... installs the Debian packages of the
+# list that are not installed yet (through sudo when not run as root), after one apt-get update.
+install_missing() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local as_root=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || {
+      echo "these packages are missing and only root can install them: ${missing[*]}" >&2
+      return 1
+    }
+    as_root=(sudo)
+  fi
+  echo "installing ${missing[*]}" >&2
+  "${as_root[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends \
+    "${missing[@]}"
+}
