@@ -197,7 +197,7 @@ long write_igra2_station_rows(std::istream& in, const std::string& file,
     if (initials.empty()) initials = "IGRA";
     if (longitude > 180) longitude -= 360;
     if (elevation < -998) elevation = 0;  // -998.8 and -999.9 mark an unknown elevation
-    rows.push_back(cformat("%-4s %05d %6.2f%c %7.2f%c %5d %04d0101 %04d1231 %-29.29s %.2s",
+    rows.push_back(cformat("%-4s %05d %6.2f%c%7.2f%c %5d %04d0101 %04d1231 %-29.29s %.2s",
                            initials.c_str(), wmo, latitude < 0 ? -latitude : latitude,
                            latitude < 0 ? 'S' : 'N', longitude < 0 ? -longitude : longitude,
                            longitude < 0 ? 'W' : 'E', static_cast<int>(elevation), first, last,
