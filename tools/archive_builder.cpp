@@ -95,11 +95,6 @@ void check_range(int value, int low, int high, const char* name) {
   }
 }
 
-// The directory's days in file order: (month - 1) * 31 + day - 1.
-int day_index(const PackSounding& sounding) {
-  return (sounding.month - 1) * DIRECTORY_DAYS + sounding.day - 1;
-}
-
 }  // namespace
 
 void BitWriter::put(uint64_t value, int width) {
@@ -276,39 +271,47 @@ std::vector<uint8_t> build_record(const PackSounding& sounding) {
 }
 
 std::vector<uint8_t> build_station_year_file(const std::vector<PackSounding>& soundings) {
-  std::vector<const PackSounding*> ordered;
+  std::vector<StoredRecord> records;
   for (const PackSounding& sounding : soundings) {
     if (sounding.wban != soundings.front().wban || sounding.year != soundings.front().year) {
       throw std::invalid_argument("soundings of more than one station or year in one file");
     }
     check_range(sounding.month, 1, DIRECTORY_MONTHS, "month");
     check_range(sounding.day, 1, DIRECTORY_DAYS, "day");
-    ordered.push_back(&sounding);
+    records.push_back({sounding.month, sounding.day, sounding.hour, build_record(sounding)});
   }
+  return build_station_year_file(soundings.empty() ? 0 : soundings[0].wban,
+                                 soundings.empty() ? 0 : soundings[0].year, records);
+}
+
+std::vector<uint8_t> build_station_year_file(int32_t wban, int year,
+                                             const std::vector<StoredRecord>& records) {
+  std::vector<const StoredRecord*> ordered;
+  for (const StoredRecord& record : records) {
+    check_range(record.month, 1, DIRECTORY_MONTHS, "month");
+    check_range(record.day, 1, DIRECTORY_DAYS, "day");
+    ordered.push_back(&record);
+  }
+  auto day_index = [](const StoredRecord& r) { return (r.month - 1) * DIRECTORY_DAYS + r.day - 1; };
   std::stable_sort(ordered.begin(), ordered.end(),
-                   [](const PackSounding* a, const PackSounding* b) {
+                   [&](const StoredRecord* a, const StoredRecord* b) {
                      return std::pair(day_index(*a), a->hour) < std::pair(day_index(*b), b->hour);
                    });
 
   constexpr int DAYS = DIRECTORY_MONTHS * DIRECTORY_DAYS;
   std::vector<int> day_count(DAYS, 0);
-  for (const PackSounding* sounding : ordered) {
-    if (++day_count[day_index(*sounding)] > 255) {
+  for (const StoredRecord* record : ordered) {
+    if (++day_count[day_index(*record)] > 255) {
       throw std::invalid_argument("more than 255 soundings on one day");
     }
   }
-  std::vector<std::vector<uint8_t>> records;
-  for (const PackSounding* sounding : ordered) records.push_back(build_record(*sounding));
-
   size_t directory_bytes = 0;
   for (int count : day_count) directory_bytes += 5 + 5 * static_cast<size_t>(count);
   size_t offset = FILE_HEADER_BYTES + directory_bytes;
 
   BitWriter writer;
   // File header: an identifying text padded with blanks.
-  std::string header =
-      cformat("WXPACK STATION %d YEAR %d", soundings.empty() ? 0 : soundings[0].wban,
-              soundings.empty() ? 0 : soundings[0].year);
+  std::string header = cformat("WXPACK STATION %d YEAR %d", wban, year);
   header.resize(FILE_HEADER_BYTES, ' ');
   writer.put_bytes(std::vector<uint8_t>(header.begin(), header.end()));
 
@@ -320,11 +323,62 @@ std::vector<uint8_t> build_station_year_file(const std::vector<PackSounding>& so
       if (offset > 0xFFFFFFFFu) throw std::invalid_argument("file longer than 32 bits can tell");
       writer.put(static_cast<uint32_t>(ordered[next]->hour), 8);
       writer.put(offset, 32);
-      offset += records[next].size();
+      offset += ordered[next]->bytes.size();
     }
   }
-  for (const std::vector<uint8_t>& record : records) writer.put_bytes(record);
+  for (const StoredRecord* record : ordered) writer.put_bytes(record->bytes);
   return writer.bytes();
+}
+
+std::vector<StoredRecord> read_station_year_records(const std::vector<uint8_t>& file) {
+  auto number = [&file](size_t at, int bytes) {
+    if (at + bytes > file.size()) throw std::invalid_argument("the file ends inside its directory");
+    uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i) value = value << 8 | file[at + i];
+    return value;
+  };
+  constexpr size_t RECORD_HEADER_BYTES = 24;  // up to and including the hour
+  std::vector<StoredRecord> records;
+  size_t entry = FILE_HEADER_BYTES;
+  for (int month = 1; month <= DIRECTORY_MONTHS; ++month) {
+    for (int day = 1; day <= DIRECTORY_DAYS; ++day) {
+      const auto count = static_cast<int>(number(entry, 1));
+      if (count > 0) {
+        uint64_t offset = number(entry + 5 + 1, 4);
+        for (int i = 0; i < count; ++i) {
+          if (offset + RECORD_HEADER_BYTES > file.size()) {
+            throw std::invalid_argument(
+                cformat("a record of %02d-%02d lies outside the file", month, day));
+          }
+          const uint64_t length = number(offset + 4, 3);
+          if (length < RECORD_HEADER_BYTES || offset + length > file.size()) {
+            throw std::invalid_argument(
+                cformat("a record of %02d-%02d has a bad length", month, day));
+          }
+          records.push_back(
+              {month, day, file[offset + 23],
+               std::vector<uint8_t>(file.begin() + offset, file.begin() + offset + length)});
+          offset += length;
+        }
+      }
+      entry += 5 + 5 * static_cast<size_t>(count);
+    }
+  }
+  return records;
+}
+
+void write_file_replacing(const std::string& name, const std::vector<uint8_t>& bytes) {
+  const std::string temporary = name + ".wxpack-part";
+  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  std::error_code error;
+  if (file) std::filesystem::rename(temporary, name, error);
+  if (!file || error) {
+    std::filesystem::remove(temporary, error);
+    throw std::runtime_error("cannot write " + name);
+  }
 }
 
 void write_archive(const std::filesystem::path& database_directory,
@@ -345,12 +399,7 @@ void write_archive(const std::filesystem::path& database_directory,
   for (const auto& [key, bytes] : files) {
     const auto [wban, year] = key;
     std::filesystem::create_directories(year_folder_name(directory, year));
-    const std::string name = database_file_name(directory, year, wban);
-    std::ofstream file(name, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) throw std::runtime_error("cannot write " + name);
+    write_file_replacing(database_file_name(directory, year, wban), bytes);
   }
 }
 

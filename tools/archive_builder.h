@@ -63,16 +63,43 @@ std::vector<uint8_t> build_record(const PackSounding& sounding);
 std::vector<uint8_t> build_station_year_file(const std::vector<PackSounding>& soundings);
 
 // Writes the files of `soundings` (any stations and years) under `database_directory`, each at
-// database_file_name(database_directory, year, wban), creating the year folders. Throws
-// std::runtime_error when a file cannot be written.
+// database_file_name(database_directory, year, wban), creating the year folders. Each file is
+// written under a temporary name in its folder and then renamed, so that an interrupted run
+// leaves no half file. Throws std::runtime_error when a file cannot be written.
 void write_archive(const std::filesystem::path& database_directory,
                    const std::vector<PackSounding>& soundings);
 
+// One built record and the date and hour it is filed under.
+struct StoredRecord {
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  std::vector<uint8_t> bytes;
+};
+
+// Returns a station-year file of `wban` and `year` holding `records` (stored in order of date and
+// hour; records of equal date and hour keep their order). Throws std::invalid_argument when a
+// date lies outside 1..12 / 1..31 or a day holds more than 255 records.
+std::vector<uint8_t> build_station_year_file(int32_t wban, int year,
+                                             const std::vector<StoredRecord>& records);
+
+// Returns the records of a station-year file, as its directory gives them (the day's records
+// back to back from the day's first offset, each as long as its length field says). Only looks
+// at bytes of `file`; throws std::invalid_argument for a directory or record that leaves the
+// file.
+std::vector<StoredRecord> read_station_year_records(const std::vector<uint8_t>& file);
+
+// Writes `bytes` to `name` through a temporary file of the same folder that is then renamed
+// over it. Throws std::runtime_error (and leaves no temporary file) when that fails.
+void write_file_replacing(const std::string& name, const std::vector<uint8_t>& bytes);
+
 // Reads soundings from the plain-text description that the wxpack program takes (described in
 // tools/wxpack.cpp): SOUNDING lines, each followed by its LEVEL lines; blank lines and lines
-// beginning with '#' are skipped. Throws std::invalid_argument naming the line of the first
-// fault; values are range-checked later, by build_record.
-std::vector<PackSounding> read_pack_text(std::istream& text);
+// beginning with '#' are skipped. A level kind outside 4..9 is a fault. Throws
+// std::invalid_argument naming the line of the first fault; values are range-checked later, by
+// build_record. `sounding_lines`, when given, receives the line of each SOUNDING line.
+std::vector<PackSounding> read_pack_text(std::istream& text,
+                                         std::vector<int>* sounding_lines = nullptr);
 
 // Implementation details follow; tests use them to build damaged records by hand.
 

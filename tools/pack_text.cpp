@@ -89,12 +89,15 @@ PackLevel level_of(const std::vector<std::string_view>& words, int line_number) 
       &level.kind,      &level.pressure,       &level.height,    &level.temperature,
       &level.dew_point, &level.wind_direction, &level.wind_speed};
   for (size_t i = 0; i < LEVEL_FIELDS; ++i) *fields[i] = field_of(words[1 + i], line_number);
+  if (level.kind < 4 || level.kind > 9) {
+    fault(line_number, "level kind " + std::string(words[1]) + " is not one of 4 to 9");
+  }
   return level;
 }
 
 }  // namespace
 
-std::vector<PackSounding> read_pack_text(std::istream& text) {
+std::vector<PackSounding> read_pack_text(std::istream& text, std::vector<int>* sounding_lines) {
   std::vector<PackSounding> soundings;
   std::string line;
   int line_number = 0;
@@ -104,6 +107,7 @@ std::vector<PackSounding> read_pack_text(std::istream& text) {
     if (words.empty() || words[0].front() == '#') continue;
     if (words[0] == "SOUNDING") {
       soundings.push_back(sounding_of(words, line_number));
+      if (sounding_lines != nullptr) sounding_lines->push_back(line_number);
     } else if (words[0] == "LEVEL") {
       if (soundings.empty()) fault(line_number, "a LEVEL line before the first SOUNDING line");
       soundings.back().levels.push_back(level_of(words, line_number));

@@ -1,0 +1,77 @@
+// The wxpack program as a user runs it: options that print and exit, the description format's
+// checks, and an import's messages and exit status.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_context.h"
+
+namespace wxfetch {
+namespace {
+
+using testing::read_file;
+using testing::run_shell;
+using testing::shell_quoted;
+using testing::TempDir;
+
+struct PackRun {
+  int status;
+  std::string out, err;
+};
+
+// Runs wxpack with `args` in `work`, its standard input a file holding `input`.
+PackRun wxpack(const TempDir& work, const std::string& args, const std::string& input = "") {
+  work.write("input.txt", input);
+  const std::string command = "cd " + shell_quoted(work.path()) + " && " + WXPACK_BINARY + " " +
+                              args + " < input.txt > out.txt 2> err.txt";
+  const int status = run_shell(command);
+  return {status, read_file(work.path() / "out.txt"), read_file(work.path() / "err.txt")};
+}
+
+TEST(Wxpack, HelpAndVersionPrintWithoutReadingInput) {
+  TempDir work;
+  for (const char* args : {"--version", "-h", "--help", "archive --version"}) {
+    const PackRun run = wxpack(work, args, "SOUNDING not read\n");
+    EXPECT_EQ(run.status, 0) << args;
+    EXPECT_NE(
+        run.out.find(std::string(args).find("version") != std::string::npos ? "wxpack 4"
+                                                                            : "usage: wxpack"),
+        std::string::npos)
+        << args;
+    EXPECT_FALSE(std::filesystem::exists(work.path() / "archive")) << args;
+  }
+}
+
+TEST(Wxpack, DescriptionChecksKindsAndWarnsOfShortSoundings) {
+  TempDir work;
+  const std::string sounding = "SOUNDING 23062 1999030412 1115 51 2 5 1 99999 99999 -1\n";
+  const PackRun refused = wxpack(work, "archive", sounding + "LEVEL 3 8400 1611 125 -31 270 52\n");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("line 2: level kind 3 is not one of 4 to 9"), std::string::npos)
+      << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(work.path() / "archive"));
+
+  const PackRun short_one =
+      wxpack(work, "archive -", sounding + "LEVEL 9 8400 1611 125 -31 270 52\n");
+  EXPECT_EQ(short_one.status, 0);
+  EXPECT_EQ(short_one.out, "wxpack: 1 sounding written under archive\n");
+  EXPECT_NE(short_one.err.find("line 1: warning: a sounding of 1 level;"), std::string::npos)
+      << short_one.err;
+}
+
+TEST(Wxpack, ImportReportsFaultsAndEndsWithStatusOne) {
+  TempDir work;
+  const PackRun run =
+      wxpack(work, "--from temp --month 1999-06 archive - missing.txt",
+             "TTBB 6512/ 72999 00980 15452 11963 12040 22780 02058 33700 ///// 44600 "
+             "12345 55500 20559=\nTTBB 6512/ 72888 00980 X=\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("standard input:2: group \"00980\""), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("missing.txt:0: cannot read the file"), std::string::npos) << run.err;
+  EXPECT_NE(run.out.find("1 sounding imported into 1 station-year file"), std::string::npos)
+      << run.out;
+  EXPECT_EQ(wxpack(work, "--from temp archive -").status, 2);  // no --month
+}
+
+}  // namespace
+}  // namespace wxfetch
