@@ -38,12 +38,17 @@ inline double vapour_pressure(double ratio, double pressure) {
   return ratio * pressure / (EPSILON + ratio);
 }
 
-// Saturation mixing ratio (kg/kg) at `temperature` (K) and `pressure` (hPa), with the vapour
-// pressure of moist air raised by the enhancement factor 1.0007 + 3.46e-6 p (Buck 1981); without
-// it every mixing ratio, and the precipitable water, comes out 0.3-0.4 % low.
+// The factor by which saturation in moist air exceeds that over pure water at `pressure` (hPa),
+// 1.0007 + 3.46e-6 p (Buck 1981); without it every mixing ratio, and the precipitable water,
+// comes out 0.3-0.4 % below the published values.
+inline double enhancement_factor(double pressure) {
+  return 1.0007 + 3.46e-6 * pressure;
+}
+
+// Saturation mixing ratio (kg/kg) at `temperature` (K) and `pressure` (hPa), enhanced.
 inline double saturation_mixing_ratio(double temperature, double pressure) {
-  const double enhancement = 1.0007 + 3.46e-6 * pressure;
-  return mixing_ratio(saturation_vapour_pressure(temperature) * enhancement, pressure);
+  return mixing_ratio(saturation_vapour_pressure(temperature) * enhancement_factor(pressure),
+                      pressure);
 }
 
 // Potential temperature (K): T (1000 / p)^kappa.
