@@ -91,15 +91,31 @@ double parcel_at_500(const ParcelPath& path, bool virtual_form) {
   return parcel_temperature_at(path, 500, virtual_form);
 }
 
+// The value (C) at a standard pressure: that of a level reported there, even when absent (an
+// absent 850-mb dew point is not made up from the levels around it), else interpolated.
+double standard_value(const Profile& profile, const Series& series, double ProfileLevel::*field,
+                      double pressure) {
+  for (const ProfileLevel& level : profile.levels) {
+    if (level.pressure == pressure && level.kind != WIND && level.kind != MAX_WIND) {
+      return level.*field;
+    }
+  }
+  return value_at(series, pressure) - ZERO_CELSIUS;
+}
+
 // Showalter, SWEAT, K and the totals, which need 850 mb at or above the surface.
 void standard_level_indices(const Profile& profile, const Environment& env, double surface_pressure,
                             Indices& ix) {
   if (surface_pressure < 850) return;
-  const double t850 = value_at(env.temperature, 850) - ZERO_CELSIUS;
-  const double d850 = value_at(env.dew_point, 850) - ZERO_CELSIUS;
-  const double t700 = value_at(env.temperature, 700) - ZERO_CELSIUS;
-  const double d700 = value_at(env.dew_point, 700) - ZERO_CELSIUS;
-  const double t500 = value_at(env.temperature, 500) - ZERO_CELSIUS;
+  const auto temperature = [&](double p) {
+    return standard_value(profile, env.temperature, &ProfileLevel::temperature, p);
+  };
+  const auto dew_point = [&](double p) {
+    return standard_value(profile, env.dew_point, &ProfileLevel::dew_point, p);
+  };
+  const double t850 = temperature(850), d850 = dew_point(850);
+  const double t700 = temperature(700), d700 = dew_point(700);
+  const double t500 = temperature(500);
   ix.vertical_totals = t850 - t500;
   ix.cross_totals = d850 - t500;
   ix.total_totals = ix.vertical_totals + ix.cross_totals;
