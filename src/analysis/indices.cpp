@@ -38,26 +38,6 @@ Wind winds_of(const Profile& profile, double surface_pressure) {
   return wind;
 }
 
-// The pressure at `height`, linear in ln p between the levels around it that have both.
-double pressure_at(const Profile& profile, double height) {
-  Series z;  // heights as a series in pressure, then searched for `height`
-  for (const ProfileLevel& level : profile.levels) {
-    if (!present(level.pressure) || !present(level.height)) continue;
-    if (!z.empty() && (level.pressure >= z.pressures.back() || level.height <= z.values.back())) {
-      continue;
-    }
-    z.pressures.push_back(level.pressure);
-    z.values.push_back(level.height);
-  }
-  for (size_t i = 1; i < z.pressures.size(); ++i) {
-    if (z.values[i - 1] <= height && height <= z.values[i]) {
-      const double f = (height - z.values[i - 1]) / (z.values[i] - z.values[i - 1]);
-      return z.pressures[i - 1] * std::pow(z.pressures[i] / z.pressures[i - 1], f);
-    }
-  }
-  return ABSENT;
-}
-
 double height_at_pressure(const Profile& profile, double pressure) {
   for (const ProfileLevel& level : profile.levels) {
     if (level.pressure == pressure && present(level.height)) return level.height;
@@ -145,8 +125,8 @@ double precipitable_water(const Environment& env) {
 double bulk_richardson(const Profile& profile, double surface_pressure, double surface_height,
                        double cape) {
   const Wind wind = winds_of(profile, surface_pressure);
-  const double p6 = pressure_at(profile, surface_height + SHEAR_LAYER_DEPTH);
-  const double p05 = pressure_at(profile, surface_height + MIXED_LAYER_DEPTH);
+  const double p6 = pressure_at_height(profile.levels, surface_height + SHEAR_LAYER_DEPTH);
+  const double p05 = pressure_at_height(profile.levels, surface_height + MIXED_LAYER_DEPTH);
   if (!present(p6) || !present(p05) || wind.u.empty()) return ABSENT;
   const double bottom = std::min(surface_pressure, wind.u.bottom());
   const double du = layer_mean(wind.u, bottom, p6) - layer_mean(wind.u, bottom, p05);
@@ -173,7 +153,7 @@ Series derived_series(const Environment& env, F f) {
 // The mixed-layer values, the lifted parcel's indices and energies, and the LCL.
 void mixed_layer_indices(const Profile& profile, const Environment& env, const ProfileLevel& sfc,
                          Indices& ix) {
-  const double top = pressure_at(profile, sfc.height + MIXED_LAYER_DEPTH);
+  const double top = pressure_at_height(profile.levels, sfc.height + MIXED_LAYER_DEPTH);
   if (!present(top)) return;
   const double bottom = sfc.pressure;
   const double t = layer_mean(env.temperature, bottom, top);

@@ -16,8 +16,21 @@ double whole(int32_t value) {
   return value == MISSING_VALUE ? ABSENT : static_cast<double>(value);
 }
 
-// The pressure at `height`, linear in ln p between the levels (in falling pressure) around it
-// that have both; NaN outside their range.
+// A value outside what the atmosphere can hold (from a damaged record or file) is taken as
+// absent; this also bounds every loop over pressure.
+void keep_plausible(ProfileLevel& level) {
+  const auto limit = [](double& value, double low, double high) {
+    if (!(value >= low && value <= high)) value = ABSENT;
+  };
+  limit(level.pressure, MIN_PRESSURE, MAX_PRESSURE);
+  limit(level.temperature, -150, 70);
+  limit(level.dew_point, -150, 70);
+  limit(level.wind_direction, 0, 360);
+  limit(level.wind_speed, 0, 500);
+}
+
+}  // namespace
+
 double pressure_at_height(const std::vector<ProfileLevel>& levels, double height) {
   const ProfileLevel* below = nullptr;
   for (const ProfileLevel& level : levels) {
@@ -32,8 +45,6 @@ double pressure_at_height(const std::vector<ProfileLevel>& levels, double height
   }
   return ABSENT;
 }
-
-}  // namespace
 
 std::string date_hour_text(const Profile& p) {
   char text[32];
@@ -73,6 +84,7 @@ Profile profile_from_sounding(const Sounding& sounding, const StationInfo& stati
 
 void finish_profile(Profile& profile) {
   std::vector<ProfileLevel>& levels = profile.levels;
+  for (ProfileLevel& level : levels) keep_plausible(level);
   const auto has_pressure = [](const ProfileLevel& l) { return present(l.pressure); };
   auto end = std::stable_partition(levels.begin(), levels.end(), has_pressure);
   std::stable_sort(levels.begin(), end, [](const ProfileLevel& a, const ProfileLevel& b) {

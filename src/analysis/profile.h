@@ -54,10 +54,20 @@ std::string iso_time_text(const Profile& profile);
 // Converts the decoded levels (tenths, 99999 absent) and finishes the profile.
 Profile profile_from_sounding(const Sounding& sounding, const StationInfo& station);
 
-// Puts the levels in order of falling pressure (keeping the order of equal pressures) and gives
-// levels that only have a height (wind levels) the pressure interpolated, linear in ln p, between
-// the levels around that height that have both. Levels with neither stay at the end.
+// The pressures (hPa) a level may have; others are taken as absent.
+constexpr double MIN_PRESSURE = 0.1;
+constexpr double MAX_PRESSURE = 1100;
+
+// Makes implausible values absent (pressure outside MIN_PRESSURE to MAX_PRESSURE, temperature or
+// dew point outside -150 to 70 C, wind direction outside 0-360 degrees, speed above 500 knots),
+// then puts the levels in order of falling pressure (keeping the order of equal pressures) and
+// gives levels that only have a height (wind levels) the pressure interpolated, linear in ln p,
+// between the levels around that height that have both. Levels with neither stay at the end.
 void finish_profile(Profile& profile);
+
+// The pressure at `height`, linear in ln p between the levels (in falling pressure) around it
+// that have both; NaN outside their range.
+double pressure_at_height(const std::vector<ProfileLevel>& levels, double height);
 
 // The surface: the first level of kind SURFACE with a pressure, else the first level with a
 // pressure and a temperature. Returns -1 when there is none.

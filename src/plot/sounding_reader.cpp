@@ -277,9 +277,14 @@ CsvColumns csv_columns(const std::vector<std::string>& header) {
   return c;
 }
 
+// The record's field in column `i`, "" when the record is shorter or the column unknown.
+std::string field_at(const std::vector<std::string>& fields, int i) {
+  return i >= 0 && i < static_cast<int>(fields.size()) ? fields[static_cast<size_t>(i)] : "";
+}
+
 // Fills `level` from one record; false when a number field is damaged.
 bool csv_level(const std::vector<std::string>& f, const CsvColumns& c, ProfileLevel& level) {
-  const auto field = [&f](int i) { return i >= 0 && i < static_cast<int>(f.size()) ? f[i] : ""; };
+  const auto field = [&f](int i) { return field_at(f, i); };
   level.kind = kind_of_word(field(c.kind));
   const std::pair<int, double*> numbers[] = {
       {c.pressure, &level.pressure},        {c.height, &level.height},
@@ -309,7 +314,7 @@ ReadResult read_csv(std::string_view text, const std::string& name) {
     if (f.size() == 1 && f[0].empty()) continue;
     Profile p;
     ProfileLevel level;
-    const auto get = [&f](int i) { return i >= 0 && i < static_cast<int>(f.size()) ? f[i] : ""; };
+    const auto get = [&f](int i) { return field_at(f, i); };
     if (!parse_iso_time(get(columns.time), p) || !csv_level(f, columns, level)) {
       result.problems.push_back(problem(name, record_line, "bad CSV row; level left out"));
       continue;

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "analysis/indices.h"
+#include "plot/skewt.h"
+
 namespace wxfetch {
 namespace {
 
@@ -92,6 +95,36 @@ TEST(SoundingReader, ReadsCsvRowsIntoSoundings) {
   EXPECT_FALSE(present(a.levels[1].dew_point));
   EXPECT_EQ(a.levels[1].kind, MANDATORY);
   EXPECT_EQ(r.soundings[1].hour, 12);
+}
+
+TEST(SoundingReader, TruncatedOrAbsurdInputIsDrawnWithoutFault) {
+  const std::string csv =
+      "wmo,wban,station,time,kind,pressure_hpa,height_m,temperature_c,dew_point_c,"
+      "wind_direction_deg,wind_speed_kt\n"
+      "1,2,X,2000-01-01T00:00Z,surface,1e9,0,25,20,10,10\n"
+      "1,2,X,2000-01-01T00:00Z,surface,1000,0,-999,20,10,10\n"
+      "1,2,X,2000-01-01T00:00Z,mandatory,850,1500,15,9999,720,1e6\n"
+      "1,2,X,2000-01-01T00:00Z,mandatory,500,5800,-10,-20,250,40\n";
+  const std::string kvt = KVT_KNOTS + KVT_100MB_MS;
+  for (const std::string* text : {&csv, &kvt}) {
+    for (size_t cut = 0; cut <= text->size(); ++cut) {
+      const ReadResult r = read_soundings(text->substr(0, cut), "in");
+      for (const Profile& profile : r.soundings) {
+        const std::string svg = skewt_document(profile, analyse_sounding(profile));
+        EXPECT_EQ(svg.find("nan"), std::string::npos) << cut;
+        EXPECT_EQ(svg.find("inf"), std::string::npos) << cut;
+      }
+    }
+  }
+  const ReadResult r = read_soundings(csv, "in");
+  ASSERT_EQ(r.soundings.size(), 1u);
+  for (const ProfileLevel& level : r.soundings[0].levels) {
+    EXPECT_LE(level.pressure, 1100);  // 1e9 hPa is dropped (the height places it again)
+    EXPECT_NE(level.temperature, -999);
+    if (level.pressure == 850) {
+      EXPECT_FALSE(present(level.dew_point) || present(level.wind_speed));
+    }
+  }
 }
 
 }  // namespace
