@@ -1,0 +1,94 @@
+// Moist thermodynamics of a sounding parcel. Temperatures are in kelvin, pressures in hPa,
+// mixing ratios in kg/kg; saturation over water after Bolton (1980), pseudo-adiabatic ascent by
+// numerical integration with a latent heat that falls with temperature.
+#pragma once
+
+#include <cmath>
+
+namespace wxfetch {
+
+constexpr double ZERO_CELSIUS = 273.15;
+constexpr double GAS_CONSTANT_DRY = 287.04;   // J/(kg K)
+constexpr double HEAT_CAPACITY_DRY = 1005.7;  // J/(kg K), at constant pressure
+constexpr double KAPPA = GAS_CONSTANT_DRY / HEAT_CAPACITY_DRY;
+constexpr double EPSILON = 0.622;    // molar mass of water over that of dry air
+constexpr double GRAVITY = 9.80665;  // m/s2
+
+// Saturation vapour pressure (hPa) over water at `temperature` (K): Bolton's
+// 6.112 exp(17.67 t / (t + 243.5)) with t in degrees Celsius.
+inline double saturation_vapour_pressure(double temperature) {
+  const double t = temperature - ZERO_CELSIUS;
+  return 6.112 * std::exp(17.67 * t / (t + 243.5));
+}
+
+// The temperature (K) at which the saturation vapour pressure is `vapour_pressure` (hPa): the
+// inverse of saturation_vapour_pressure, used to turn a mixing ratio back into a dew point.
+inline double dew_point_from_vapour_pressure(double vapour_pressure) {
+  const double x = std::log(vapour_pressure / 6.112);
+  return ZERO_CELSIUS + 243.5 * x / (17.67 - x);
+}
+
+// Mixing ratio (kg/kg) of air at `pressure` holding vapour at `vapour_pressure` (both hPa).
+inline double mixing_ratio(double vapour_pressure, double pressure) {
+  return EPSILON * vapour_pressure / (pressure - vapour_pressure);
+}
+
+// The vapour pressure (hPa) of air at `pressure` with mixing ratio `ratio`.
+inline double vapour_pressure(double ratio, double pressure) {
+  return ratio * pressure / (EPSILON + ratio);
+}
+
+// The factor by which saturation in moist air exceeds that over pure water at `pressure` (hPa),
+// 1.0007 + 3.46e-6 p (Buck 1981); without it every mixing ratio, and the precipitable water,
+// comes out 0.3-0.4 % below the published values.
+inline double enhancement_factor(double pressure) {
+  return 1.0007 + 3.46e-6 * pressure;
+}
+
+// Saturation mixing ratio (kg/kg) at `temperature` (K) and `pressure` (hPa), enhanced.
+inline double saturation_mixing_ratio(double temperature, double pressure) {
+  return mixing_ratio(saturation_vapour_pressure(temperature) * enhancement_factor(pressure),
+                      pressure);
+}
+
+// Potential temperature (K): T (1000 / p)^kappa.
+inline double potential_temperature(double temperature, double pressure) {
+  return temperature * std::pow(1000.0 / pressure, KAPPA);
+}
+
+// The temperature (K) on the dry adiabat of potential temperature `theta` at `pressure`.
+inline double dry_adiabat_temperature(double theta, double pressure) {
+  return theta * std::pow(pressure / 1000.0, KAPPA);
+}
+
+// Virtual temperature (K) of air at `temperature` with mixing ratio `ratio`:
+// T (1 + r / epsilon) / (1 + r).
+inline double virtual_temperature(double temperature, double ratio) {
+  return temperature * (1.0 + ratio / EPSILON) / (1.0 + ratio);
+}
+
+// Latent heat of vaporisation (J/kg) at `temperature` (K): 2.501e6 - 2370 (T - 273.15).
+inline double latent_heat(double temperature) {
+  return 2.501e6 - 2370.0 * (temperature - ZERO_CELSIUS);
+}
+
+// The lifting condensation level of air at `temperature` and `dew_point` (K) and `pressure`.
+struct CondensationLevel {
+  double temperature = 0;  // K
+  double pressure = 0;     // hPa
+};
+
+// Bolton's (1980) LCL temperature 1 / (1 / (Td - 56) + ln(T / Td) / 800) + 56, and the pressure
+// where the dry adiabat through the air reaches it, p (T_lcl / T)^(1 / kappa).
+// REQUIRES: dew_point <= temperature (a dew point above the temperature is taken as saturated).
+CondensationLevel condensation_level(double temperature, double dew_point, double pressure);
+
+// dT/dp (K/hPa) along the pseudo-adiabat through `temperature` (K) at `pressure` (hPa):
+// (Rd T + Lv rs) / (p (cp + Lv^2 rs epsilon / (Rd T^2))).
+double moist_lapse_rate(double temperature, double pressure);
+
+// The temperature (K) at `to_pressure` of saturated air lifted (or lowered) pseudo-adiabatically
+// from `temperature` at `from_pressure`; fourth-order Runge-Kutta in steps of at most 1 hPa.
+double moist_adiabat_temperature(double temperature, double from_pressure, double to_pressure);
+
+}  // namespace wxfetch

@@ -1,0 +1,195 @@
+#include "plot/plot_program.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "analysis/indices.h"
+#include "plot/index_table.h"
+#include "plot/skewt.h"
+#include "plot/sounding_reader.h"
+
+namespace wxfetch {
+
+namespace {
+
+constexpr const char* USAGE =
+    "Usage: wxplot --input FILE [--output DIR | --html FILE] [--indices] [--format csv|json]\n"
+    "Draws each sounding of a KVT or CSV file as a Skew-T log-p picture and computes its\n"
+    "stability indices.\n"
+    "  --input FILE    a KVT file written by wxfetch or a CSV file written by wxget (- for\n"
+    "                  standard input)\n"
+    "  --output DIR    write one SVG file per sounding into DIR (default: current directory)\n"
+    "  --html FILE     write one self-contained HTML page of every picture instead\n"
+    "  --indices       print the indices on standard output, one CSV row per sounding\n"
+    "  --format json   print the indices as JSON Lines instead (implies --indices)\n"
+    "  --help, --version\n";
+
+std::string system_error(const std::string& name) {
+  return name + ": " + std::strerror(errno);
+}
+
+// Takes the value of option `name` from "--name=VALUE" or the next argument.
+bool option_value(const std::vector<std::string>& args, size_t& i, const std::string& name,
+                  std::string& value, std::string& error) {
+  const std::string& arg = args[i];
+  if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
+    value = arg.substr(name.size() + 1);
+    return true;
+  }
+  if (arg != name) return false;
+  if (i + 1 >= args.size()) {
+    error = "option " + name + " needs a value";
+    return true;
+  }
+  value = args[++i];
+  return true;
+}
+
+}  // namespace
+
+std::string parse_plot_options(const std::vector<std::string>& args, PlotOptions& o) {
+  std::string error, format;
+  for (size_t i = 0; i < args.size() && error.empty(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
+    } else if (arg == "--indices") {
+      if (o.indices == IndexFormat::NONE) o.indices = IndexFormat::CSV;
+    } else if (option_value(args, i, "--input", o.input, error) ||
+               option_value(args, i, "--html", o.html_file, error)) {
+    } else if (option_value(args, i, "--output", o.output_directory, error)) {
+      o.output_given = true;
+    } else if (option_value(args, i, "--format", format, error)) {
+      if (format == "json")
+        o.indices = IndexFormat::JSON;
+      else if (format == "csv")
+        o.indices = IndexFormat::CSV;
+      else if (error.empty())
+        error = "unknown format '" + format + "' (csv or json)";
+    } else {
+      error = "unknown option '" + arg + "'";
+    }
+  }
+  if (error.empty() && !o.help && !o.version && o.input.empty()) error = "--input FILE is needed";
+  if (error.empty() && o.output_given && !o.html_file.empty()) {
+    error = "--output and --html exclude each other";
+  }
+  return error;
+}
+
+std::string svg_file_name(const Profile& profile) {
+  return std::to_string(profile.station.wmo) + "_" + profile.station.initials + "_" +
+         date_hour_text(profile) + ".svg";
+}
+
+bool PlotWriter::begin(std::string& error) {
+  if (options_.indices == IndexFormat::CSV) out_ << index_csv_header();
+  if (options_.html_file.empty()) return true;
+  html_file_.open(options_.html_file, std::ios::binary);
+  if (!html_file_) {
+    error = system_error(options_.html_file);
+    return false;
+  }
+  page_ = std::make_unique<HtmlPage>(html_file_);
+  page_->begin("Soundings from " + options_.input);
+  return true;
+}
+
+bool PlotWriter::write_svg(const Profile& profile, const std::string& text, std::string& error) {
+  std::string dir = options_.output_directory;
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  std::string path = dir + svg_file_name(profile);
+  // A second sounding of the same station and time does not replace the first picture.
+  for (int n = 2; written_names_.count(path) != 0; ++n) {
+    path = dir + svg_file_name(profile).insert(svg_file_name(profile).size() - 4,
+                                               "_" + std::to_string(n));
+  }
+  written_names_.insert(path);
+  std::ofstream file(path, std::ios::binary);
+  if (file) file << text;
+  if (file) file.close();
+  if (!file) {
+    error = system_error(path);
+    return false;
+  }
+  return true;
+}
+
+bool PlotWriter::add(const Profile& profile, std::string& error) {
+  const SoundingAnalysis analysis = analyse_sounding(profile);
+  ++soundings_;
+  if (options_.indices == IndexFormat::CSV) out_ << index_csv_row(profile, analysis.indices);
+  if (options_.indices == IndexFormat::JSON) out_ << index_json_line(profile, analysis.indices);
+  if (page_) {
+    page_->add(profile, analysis);
+    if (!html_file_) {
+      error = system_error(options_.html_file);
+      return false;
+    }
+  } else if (options_.indices == IndexFormat::NONE || options_.output_given) {
+    return write_svg(profile, skewt_document(profile, analysis), error);
+  }
+  return true;
+}
+
+bool PlotWriter::end(std::string& error) {
+  if (!page_) return true;
+  page_->end();
+  html_file_.close();
+  if (!html_file_) {
+    error = system_error(options_.html_file);
+    return false;
+  }
+  return true;
+}
+
+int run_wxplot(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& err) {
+  PlotOptions options;
+  const std::string usage_error = parse_plot_options(args, options);
+  if (!usage_error.empty()) {
+    err << "wxplot: " << usage_error << "\n" << USAGE;
+    return 2;
+  }
+  if (options.help || options.version) {
+    out << (options.help ? USAGE : "wxplot " WXFETCH_VERSION "\n");
+    return 0;
+  }
+  std::string text;
+  if (options.input == "-") {
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } else {
+    std::ifstream file(options.input, std::ios::binary);
+    std::ostringstream buffer;
+    if (file) buffer << file.rdbuf();
+    if (!file) {
+      err << "wxplot: " << system_error(options.input) << "\n";
+      return 2;
+    }
+    text = std::move(buffer).str();
+  }
+  const ReadResult read = read_soundings(text, options.input);
+  for (const std::string& problem : read.problems) err << "wxplot: " << problem << "\n";
+  if (read.soundings.empty()) {
+    err << "wxplot: no sounding in " << options.input << "\n";
+    return 1;
+  }
+  PlotWriter writer(options, out);
+  std::string error;
+  bool ok = writer.begin(error);
+  for (size_t i = 0; ok && i < read.soundings.size(); ++i)
+    ok = writer.add(read.soundings[i], error);
+  if (ok) ok = writer.end(error);
+  if (!ok) {
+    err << "wxplot: " << error << "\n";
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace wxfetch

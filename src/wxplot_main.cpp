@@ -1,0 +1,12 @@
+// wxplot: Skew-T log-p pictures and stability indices of soundings.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "plot/plot_program.h"
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return wxfetch::run_wxplot(args, std::cin, std::cout, std::cerr);
+}
