@@ -2,11 +2,14 @@
 # Fails when a file of src/ includes against the flow of the program:
 #
 #   records, console  <-  database, stations, output  <-  extraction  <-  dialogue, the programs
+#   records  <-  analysis  <-  plot
 #
 # - records/ (the shared values) and console/ include nothing of the other subsystems;
 # - database/ includes records/ only; stations/ and output/ include records/ and console/;
 # - extraction/ includes records/, console/, database/, stations/ and of output/ only the writer
 #   interface (output/sounding_writer.h);
+# - analysis/ (thermodynamics and indices) includes records/ only; plot/ (pictures) includes
+#   records/, analysis/ and of output/ only the writer interface;
 # - dialogue/ and the top-level program files may include anything; text.h and
 #   number_format.h (top-level helpers) may be included by anyone and include nothing.
 # and when the includes between concepts (a header and its source file are one concept) form a
@@ -32,6 +35,14 @@ allowed() {
     extraction)
       case "$module" in
         records | console | database | stations) return 0 ;;
+        output) [ "$target" = output/sounding_writer.h ] ;;
+        *) return 1 ;;
+      esac
+      ;;
+    analysis) [ "$module" = records ] ;;
+    plot)
+      case "$module" in
+        records | analysis) return 0 ;;
         output) [ "$target" = output/sounding_writer.h ] ;;
         *) return 1 ;;
       esac

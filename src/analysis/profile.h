@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "database/decoder.h"
+#include "records/sounding.h"
 
 namespace wxfetch {
 

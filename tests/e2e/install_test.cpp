@@ -136,7 +136,8 @@ TEST_F(Install, ManualPagesRenderWithoutWarnings) {
   };
   const Page pages[] = {
       {"wxfetch.1", "wxfetch - interactive access to an archive of upper-air soundings"},
-      {"wxpack.1", "wxpack - write a sounding archive from a text description"},
+      {"wxpack.1", "wxpack - write or import upper-air soundings into an archive"},
+      {"wxplot.1", "wxplot - Skew-T pictures and stability indices of upper-air soundings"},
   };
   for (const Page& page : pages) {
     SCOPED_TRACE(page.file);

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "database/archive_names.h"
-#include "database/decoder.h"
+#include "records/sounding.h"
 #include "stations/catalogue.h"
 #include "text.h"
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "database/decoder.h"
+#include "records/sounding.h"
 #include "import/line_reader.h"
 #include "text.h"
 
