@@ -23,8 +23,9 @@ class Delivery {
            ExtractionReporter& reporter, int blanks);
 
   // The catalogue row for a sounding of `wban` on `day`: the row valid on that day, else the
-  // row of the previous sounding delivered, else the last selected row of the station. A row
-  // with a null entry when the station has no selected row at all.
+  // row of the previous sounding delivered when it is a row of the same station, else the last
+  // selected row of the station. A row with a null entry when the station has no selected row
+  // at all.
   StationRow row_for(int32_t wban, int32_t day);
   // Starts the next output file with the sounding at `date` of `station`: first reports how
   // many soundings went to the previous file, when any, and counts from 0 again.

@@ -158,6 +158,18 @@ TEST_F(TimeSeriesTest, FilesBeyondTheOpenFileLimitAreReadThroughOneSharedStream)
   EXPECT_EQ(program.errors(), "");
 }
 
+TEST_F(TimeSeriesTest, ASoundingOutsideItsStationsRowsKeepsItsOwnStation) {
+  // PIT's only row ends in 1998; its 1999 sounding follows DEN's at the same hour and must not
+  // take DEN's row, but PIT's own last selected row.
+  ctx.catalogue.entries[1].period_end = 19981231;
+  write({sounding_at(23062, 1999, 1, 1, 0), sounding_at(94823, 1999, 1, 1, 0),
+         sounding_at(94823, 1999, 1, 1, 12)});
+  select({23062, 94823}, 19980101, 19991231);
+  EXPECT_EQ(to_screen("1999010100", "1999010123"), 3);
+  EXPECT_EQ(soundings_in(program.output()),
+            (Soundings{"1999010100 23062", "1999010100 94823", "1999010112 94823"}));
+}
+
 TEST_F(TimeSeriesTest, DamagedFilesNeverCrashAndDamagedRecordsAreReported) {
   write({sounding_at(23062, 1997, 2, 1, 0), sounding_at(23062, 1997, 2, 1, 12)});
   select({23062});
