@@ -84,7 +84,7 @@ void read_directory(BitFieldCodec& codec, RecordReader& reader, int first_month,
           if (reader.ensure(position + 10)) {
             codec.place(reader.data() + position + 5, 5);
             slot->day_hour[day] = static_cast<int16_t>(codec.read_bits(8, offset));
-            slot->day_offset[day] = static_cast<int32_t>(codec.read_bits(32, offset));
+            slot->day_offset[day] = int64_t{codec.read_bits(32, offset)};
           } else {
             count = 0;
           }

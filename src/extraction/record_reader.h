@@ -23,9 +23,10 @@ constexpr size_t READ_WINDOW = 20000;
 constexpr size_t FILE_HEADER_BYTES = 34;
 
 // One month's directory of a file: for each day 1 .. 31 the number of soundings, the hour of the
-// first and the file offset of the first record.
+// first and the file offset of the first record. Offsets are 64-bit: a 32-bit offset of the
+// directory plus the lengths of the records after it reach past 2^31.
 struct DayDirectory {
-  std::array<int32_t, 32> day_offset{};  // index 1 .. 31
+  std::array<int64_t, 32> day_offset{};  // index 1 .. 31
   std::array<int16_t, 32> day_count{};
   std::array<int16_t, 32> day_hour{};
 };

@@ -78,22 +78,29 @@ bool StationSeriesRun::enter_year(int year) {
 }
 
 // The records of the day follow each other from the day's first offset; each wanted one is
-// delivered. (Runs once per stored sounding: kept in one piece.)
+// delivered. A record whose hour cannot be read (the file ends in its first bytes) is a damaged
+// record, delivered at the hour of the record before it (the directory's hour for the day's
+// first); the day ends there. (Runs once per stored sounding: kept in one piece.)
 void StationSeriesRun::visit_day(const PeriodDay& day) {
   DayDirectory& days = months_[static_cast<size_t>(day.month - 1)];
+  const auto wanted = [&](int hour) {
+    return hour_wanted(request_.hours, hour) && !(day.first && hour < begin_.hour) &&
+           !(day.last && hour > end_.hour);
+  };
+  int hour = days.day_hour[day.day];
   for (int j = 0; j < days.day_count[day.day]; ++j) {
     if (!reader_.load_record(file_.stream(), days.day_offset[day.day])) {
       reporter_.failure(" Fseek failed! \n");
       break;  // the day's later records cannot be found without this one
     }
-    if (reader_.size() < 24) break;  // the file ends inside the record
+    if (reader_.size() < 24) {
+      if (j > 0 || wanted(hour)) deliver(day.date_at(hour));
+      break;
+    }
     const uint8_t* record = reader_.data();
-    const int hour = record[23];
-    const int32_t length = static_cast<int32_t>(record_length(record));
-    const bool wanted = hour_wanted(request_.hours, hour) && !(day.first && hour < begin_.hour) &&
-                        !(day.last && hour > end_.hour);
-    if (wanted) deliver(day.date_at(hour));
-    days.day_offset[day.day] += length;
+    hour = record[23];
+    if (wanted(hour)) deliver(day.date_at(hour));
+    days.day_offset[day.day] += static_cast<int64_t>(record_length(record));
   }
 }
 

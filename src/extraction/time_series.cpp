@@ -194,8 +194,21 @@ void TimeSeriesRun::visit_hour(int32_t date, int day, int hour) {
   }
 }
 
-// Soundings of the day at earlier hours are read and passed over. (Runs once per stored
-// sounding: kept in one piece.)
+// Moves the day's entry on to the record after the one in `reader`'s view: its offset, and its
+// hour (-1 when the file ends before the hour can be read). False when the record in view is
+// itself cut or unknown, so that the next one cannot be found.
+bool step_to_next_record(DayDirectory& days, int day, const RecordReader& reader) {
+  if (days.day_hour[day] < 0 || reader.size() < 7) return false;
+  const size_t length = record_length(reader.data());
+  if (reader.size() < length) return false;
+  days.day_offset[day] += static_cast<int64_t>(length);
+  days.day_hour[day] = reader.size() >= length + 24 ? reader.data()[length + 23] : -1;
+  return true;
+}
+
+// Soundings of the day at earlier hours are read and passed over. A record whose hour cannot be
+// read (the file ends in its first bytes) is a damaged record of the hour being walked. (Runs
+// once per stored sounding: kept in one piece.)
 void TimeSeriesRun::read_slot_hour(int i, int32_t date, int day, int hour) {
   FileSlot& slot = slots_[static_cast<size_t>(i)];
   DayDirectory& days = slot.days;
@@ -212,16 +225,10 @@ void TimeSeriesRun::read_slot_hour(int i, int32_t date, int day, int hour) {
       days.day_count[day] = 0;  // the day's later records cannot be found without this one
       break;
     }
-    if (days.day_hour[day] == hour) deliver(i, date);
-    if (--days.day_count[day] > 0) {
-      // The next record of the day follows this one; its hour is its own byte 23.
-      const size_t length = reader.size() >= 7 ? record_length(reader.data()) : 0;
-      if (reader.size() < 7 || reader.size() < length + 24) {
-        days.day_count[day] = 0;
-        break;
-      }
-      days.day_offset[day] += static_cast<int32_t>(length);
-      days.day_hour[day] = reader.data()[length + 23];
+    if (days.day_hour[day] == hour || days.day_hour[day] < 0) deliver(i, date);
+    if (--days.day_count[day] > 0 && !step_to_next_record(days, day, reader)) {
+      days.day_count[day] = 0;
+      break;
     }
   }
 }

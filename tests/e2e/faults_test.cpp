@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "extraction/record_reader.h"
 #include "support/driver_fixture.h"
 #include "support/test_context.h"
 
@@ -428,6 +429,68 @@ TEST_F(FaultTest, TruncatedEmptyAndOversizedStationYearFiles) {
       EXPECT_FALSE(contains(run.err, "Sanitizer")) << run.err;
       EXPECT_FALSE(contains(run.err, "runtime error")) << run.err;
       EXPECT_EQ(count_of(run.out, "    254 "), static_cast<size_t>(c.soundings));
+    }
+  }
+}
+
+// The replies of a request of WBAN 23062 alone for 1-3 January 1998 to the screen, in
+// `sort_order`; page length 0 keeps the screen from pausing.
+std::string one_station_to_screen(int sort_order) {
+  return lines({"", "1998010100", "1998010312", "0", "0", "1", "N", "1", "23062", "0", "Y", "0",
+                "0", std::to_string(sort_order), "0", "N", "N"});
+}
+
+TEST_F(FaultTest, RecordsFarOutOrCutBeforeTheirHourAreDamagedRecords) {
+  // 23062 has two soundings on 1 January, 00 and 12 UTC; the day's directory entry holds the
+  // first record's offset as 4 bytes after its hour. A record whose hour cannot be read is
+  // reported at the hour of the record before it.
+  write_archive(1, 0);
+  const std::string whole = read_file(station_file(23062));
+  const size_t record_size = pack::build_record(testing::sounding_at(23062, 1998, 1, 1, 12)).size();
+  const size_t records_at = whole.size() - 2 * record_size;
+  const size_t offset_at = FILE_HEADER_BYTES + 6;  // day 1: count, 4 bytes, hour, offset
+  const auto with_records_at = [&](uint32_t offset) {
+    std::string bytes = whole.substr(0, records_at);
+    for (int i = 0; i < 4; ++i) bytes[offset_at + i] = static_cast<char>(offset >> (24 - 8 * i));
+    return bytes;
+  };
+  const std::string path = station_file(23062).string();
+  const std::string damaged_00 =
+      " WARNING:  damaged sounding record skipped: " + path + " 1998010100\n";
+  struct Case {
+    const char* name;
+    uint32_t far_offset;  // the records are moved there (a sparse file); 0: not moved
+    std::string bytes;    // else the file
+    int blocks;           // KVT blocks written
+    std::string errors;
+  } cases[] = {
+      // The second record starts past 2^31: offsets and lengths are added in 64 bits.
+      {"records just below 2 GiB", 0x7FFFFF00u, "", 2, ""},
+      {"records past 4 GiB - 256", 0xFFFFFF00u, "", 2, ""},
+      {"the first record past the end of the file", 0, with_records_at(0xFFFFFF00u), 0, damaged_00},
+      {"cut in the first bytes of the day's last record", 0,
+       whole.substr(0, whole.size() - record_size + 10), 1, damaged_00},
+      {"cut at the end of the day's first record", 0, whole.substr(0, whole.size() - record_size),
+       1, damaged_00},
+  };
+  for (const Case& c : cases) {
+    if (c.far_offset != 0) {
+      std::ofstream file(station_file(23062), std::ios::binary | std::ios::trunc);
+      file << with_records_at(c.far_offset);
+      file.seekp(c.far_offset);
+      file << whole.substr(records_at);
+    } else {
+      std::ofstream(station_file(23062), std::ios::binary | std::ios::trunc) << c.bytes;
+    }
+    for (const int sort_order : {0, 1}) {
+      SCOPED_TRACE(std::string(c.name) + (sort_order == 0 ? ", synoptic" : ", climatological"));
+      TempDir work;
+      const ProgramRun run =
+          this->run(work, one_station_to_screen(sort_order), {}, {args()[0], args()[1], "0"});
+      // Every record the directory names is counted, the damaged ones too.
+      expect_clean_end(run, c.errors.empty() ? c.blocks : c.blocks + 1);
+      EXPECT_EQ(count_of(run.out, "    254 "), static_cast<size_t>(c.blocks));
+      EXPECT_EQ(run.err, c.errors);
     }
   }
 }
