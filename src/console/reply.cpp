@@ -30,6 +30,10 @@ void read_reply(Console& ctx, std::string& reply) {
     if (reply.back() == '\r' && ctx.in.peek() == '\n') ctx.in.get();
     reply.pop_back();
   }
+  // A reply ends at its first NUL byte, as a C string would: nothing after it may become part
+  // of a file name (where the system would cut it there anyway), a key or a number.
+  const size_t nul = reply.find('\0');
+  if (nul != std::string::npos) reply.resize(nul);
 }
 
 }  // namespace wxfetch

@@ -16,7 +16,7 @@ constexpr size_t REPLY_BUFFER = 80;
 // Reads one reply line from the console into `reply`: at most 79 characters, of which the last
 // one (normally the line end) is removed; a rest of a longer line is read as the next reply. A
 // last line without a line end is taken whole; a carriage return before the line end is removed.
-// At the end of input, ends the program (status 0).
+// The reply ends at its first NUL byte. At the end of input, ends the program (status 0).
 void read_reply(Console& ctx, std::string& reply);
 
 // Reads one piece of at most `limit` - 1 characters from `file`, as fgets does with a buffer of

@@ -156,6 +156,29 @@ TEST_F(FaultTest, OutputDirectoryUnderAFileLeadsToTheDirectoryDialogue) {
   }
 }
 
+TEST_F(FaultTest, ARepliedNameEndsAtItsFirstNulByte) {
+  write_archive(2, 2);
+  for (const std::string name : {"notes.txt", "../outside.txt"}) {
+    SCOPED_TRACE(name);
+    TempDir work;
+    fs::create_directory(work.path() / "sub");
+    work.write("sub/notes.txt", "my notes\n");
+    work.write("outside.txt", "kept\n");
+    Request request;
+    request.directory = name + std::string(1, '\0') + "/x";
+    std::vector<std::string> replies = request.replies();
+    replies.resize(replies.size() - 2);
+    replies.push_back("EXIT");
+    // Run in "sub": both names are existing files, which cannot be folders of output files.
+    const ProgramRun run = run_program(work.path() / "sub", args(), lines(replies), {});
+    expect_clean_end(run, 0);
+    EXPECT_TRUE(contains(run.out, " ERROR: unable to write files to: " + name + "/72469_DNR"))
+        << run.out;
+    EXPECT_EQ(read_file(work.path() / "sub" / "notes.txt"), "my notes\n");
+    EXPECT_EQ(read_file(work.path() / "outside.txt"), "kept\n");
+  }
+}
+
 TEST_F(FaultTest, WriteFailureEndsWithWriteErrorAndKeepsEarlierFiles) {
   // 23062 has one day, 94823 a month: one file per station, and the second is too large for the
   // file-size limit (or goes to a full device).
