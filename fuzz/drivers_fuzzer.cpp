@@ -1,6 +1,10 @@
 // Fuzz target: a whole station-year file of arbitrary bytes, TEFA1998/23062_98.BUF in a scratch
 // archive, read by both extraction drivers over all of 1998: to the screen (page length 0, so
 // that no pause waits for a reply) in both formats, and to output files in a scratch folder.
+// An input may end in a hole trailer (station_year_mutator.h): the file then holds a sparse gap,
+// so that records lie past 2 GiB or 4 GiB. The custom mutator edits the file's structure (a
+// valid file of the archive builder, its directory and records) half of the time, and leaves
+// the rest to libFuzzer's own mutations.
 //
 // The same bytes are also the file of WBAN 24011, and the "file" of WBAN 94823 is a folder,
 // which exists but cannot be read: the synoptic sort then reads 24011 through the stream that
@@ -16,6 +20,7 @@
 #include "fuzz_support.h"
 #include "output/output_files.h"
 #include "output/writer_choice.h"
+#include "station_year_mutator.h"
 
 namespace {
 
@@ -84,10 +89,20 @@ void extract(int16_t sort_order, int16_t output_format, int16_t level_type, int1
 
 }  // namespace
 
+// libFuzzer's own mutation; absent from the replay program.
+extern "C" __attribute__((weak)) size_t LLVMFuzzerMutate(uint8_t* data, size_t size,
+                                                         size_t max_size);
+
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size,
+                                          unsigned seed) {
+  if (seed % 2 == 0 && LLVMFuzzerMutate != nullptr) return LLVMFuzzerMutate(data, size, max_size);
+  return fuzz::mutate_station_year(data, size, max_size, seed / 2);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fuzz::StationYearInput input = fuzz::read_station_year_input(data, size);
   for (const fs::path& path : {scratch().file, scratch().copy}) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    fuzz::write_station_year_file(input, path);
   }
   extract(0, 0, 0, 0, 0);  // synoptic sort, KVT, all levels, screen
   extract(1, 1, 0, 0, 0);  // climatological sort, FAA604, all levels, screen

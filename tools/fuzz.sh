@@ -35,7 +35,10 @@ cmake --build "$build" --target "$target" -j2
 scratch=$build/corpus/$target
 artifacts=$build/artifacts/$target
 mkdir -p "$scratch" "$artifacts"
+# The drivers target's mutator makes station-year files of real size (hundreds of KB).
+defaults=()
+[[ $target == drivers_fuzzer ]] && defaults=(-max_len=1048576)
 # The first corpus directory receives the new inputs.
 exec "$build/fuzz/$target" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=4096 \
-  -print_final_stats=1 -artifact_prefix="$artifacts/" "$@" \
+  -print_final_stats=1 -artifact_prefix="$artifacts/" "${defaults[@]}" "$@" \
   "$scratch" "$root/fuzz/corpus/$target" </dev/null
