@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dialogue/startup.h"
+#include "output/temporary_files.h"
 #include "program.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   // Past a file-size limit a write then fails with EFBIG, which the writers report, instead of
   // the process being killed with output lost.
   std::signal(SIGXFSZ, SIG_IGN);
+  // An interrupted run leaves no output file under a temporary name.
+  wxfetch::remove_temporary_files_on_signals();
   auto ctx = std::make_unique<wxfetch::ProgramContext>(std::cin, std::cout, std::cerr);
   const std::vector<std::string> args(argv + 1, argv + argc);
   return wxfetch::run_wxfetch(*ctx, args);

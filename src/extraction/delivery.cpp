@@ -32,6 +32,8 @@ StationRow Delivery::row_for(int32_t wban, int32_t day) {
 }
 
 void Delivery::start_file(int32_t date, const StationRow& station) {
+  // The previous file is closed first: its count is reported only when all of it was written.
+  writer_.finish_file();
   if (written_ != 0) {
     report_written(blanks_);
     written_ = 0;

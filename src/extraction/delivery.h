@@ -27,8 +27,8 @@ class Delivery {
   // selected row of the station. A row with a null entry when the station has no selected row
   // at all.
   StationRow row_for(int32_t wban, int32_t day);
-  // Starts the next output file with the sounding at `date` of `station`: first reports how
-  // many soundings went to the previous file, when any, and counts from 0 again.
+  // Starts the next output file with the sounding at `date` of `station`: first closes the
+  // previous file and reports how many soundings went to it, when any, and counts from 0 again.
   void start_file(int32_t date, const StationRow& station);
   // Decodes the record in `reader` (from the file `path`, at `date`) and hands it to the
   // writer; a damaged record is reported as a warning. Counts it either way.

@@ -268,12 +268,14 @@ int32_t extract_time_series(const ExtractionSource& source, const AccessRequest&
   TimeSeriesRun run(source, request, stations, writer, reporter);
   walk_period(parse_date_hour(request.begin_date), parse_date_hour(request.end_date), run);
 
+  // The output is closed before the totals: when its text could not be written, the program
+  // ends there and no count is claimed.
+  writer.end();
   const int32_t written = run.delivery().written();
   if (request.to_files() && written > 0) run.delivery().report_written(20);
   reporter.status("nsound = " + std::to_string(written) + "\n");
   if (written == 0) reporter.status(" STATUS:  No data was available to meet your request.\n\n");
   if (!run.any_file_opened()) reporter.no_files_open(source.database_directory);
-  writer.end();
   return written;
 }
 

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstddef>
 #include <iosfwd>
 #include <string>
@@ -30,19 +31,26 @@ class FileIo {
 FileIo& system_file_io();
 
 // One output file open for writing, owned: moving hands it on, and the destructor closes it
-// (ignoring a failure; close() reports one). Every output file of the program is created,
-// written and closed here.
+// unfinished (see close). Every output file of the program is created, written and closed here.
+//
+// A file whose name is new or an existing regular file is written under a temporary name in
+// the same folder and takes its name only when it is closed finished, so that an interrupted
+// run or a failed write never leaves a half file under the name (the temporary name is removed
+// at SIGINT, SIGTERM and SIGHUP, see temporary_files.h), and two runs into one folder never mix
+// their text. Other existing names (a device such as /dev/null, a symbolic link) are written
+// directly, as they are; a named pipe is a file that cannot be created.
 class OutputFile {
  public:
   OutputFile() = default;
-  ~OutputFile() { close(); }
+  ~OutputFile() { close(false); }
   OutputFile(OutputFile&& other) noexcept;
   OutputFile& operator=(OutputFile&& other) noexcept;
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Creates (or empties) the file `path`, written through `io`. Returns a file that is not open
-  // when it cannot be created; errno tells why.
+  // Creates the file `path` (under a temporary name, or emptying an existing device or link),
+  // written through `io`. Returns a file that is not open when it cannot be created; errno
+  // tells why.
   static OutputFile create(const std::string& path, FileIo& io);
 
   bool is_open() const { return fd_ >= 0; }
@@ -50,20 +58,25 @@ class OutputFile {
   // or the errno of the failure (EIO for a write that makes no progress).
   // REQUIRES: is_open().
   int write_all(const char* data, size_t size);
-  // Closes the file (nothing when none is open). Returns 0, or the errno of a failed close.
-  int close();
+  // Closes the file (nothing when none is open). A `finished` file written under a temporary
+  // name is renamed to its name; an unfinished one, or one whose close fails, is removed.
+  // Returns 0, or the errno of a failed close or rename.
+  int close(bool finished = true);
 
  private:
   int fd_ = -1;
   FileIo* io_ = nullptr;
+  std::string temporary_path_;  // "" when the file is written under its name
+  std::string path_;
+  int temporary_slot_ = -1;
 };
 
 // A buffered destination for the writers. Files are written through two large buffers straight
 // to the file descriptor: while a helper thread writes a full buffer to the file, the writers
 // fill the other, so that formatting and the system's copying of the text overlap. The first
 // failing write sets the error indicator (with its errno), and everything written after it is
-// dropped; a failure of a write in the background shows at the next hand-over or at close. A
-// console that fails sets the indicator too.
+// dropped; a failure of a write in the background shows as soon as that write has returned (the
+// writers look after every sounding). A console that fails sets the indicator too.
 class OutputStream {
  public:
   enum class Kind { NONE, CONSOLE, FILE };
@@ -120,12 +133,16 @@ class OutputStream {
     }
   }
 
-  // The error indicator: a write to the file failed.
-  bool error() const { return error_; }
-  int error_number() const { return error_number_; }
+  // The error indicator: a write to the file failed (in the background too, as soon as that
+  // write has returned).
+  bool error() const { return error_ || background_error_.load(std::memory_order_acquire) != 0; }
+  int error_number() const {
+    return error_ ? error_number_ : background_error_.load(std::memory_order_acquire);
+  }
 
-  // Writes what the buffer holds and closes the file. Returns false when data could not be
-  // written (error_number() tells why). Leaves no stream.
+  // Writes what the buffer holds and closes the file, which takes its name when all its text
+  // was written (else it is removed). Returns false when data could not be written
+  // (error_number() tells why). Leaves no stream.
   bool close();
   // As close, ignoring failures (used when the program ends).
   void close_quietly();
@@ -149,9 +166,9 @@ class OutputStream {
   OutputFile file_;
   std::vector<char> buffer_;
   size_t used_ = 0;
-  std::vector<char> spare_;    // the buffer a background write is writing
-  std::thread background_;     // the background write, while one runs
-  int background_error_ = 0;   // errno of its failure, or 0
+  std::vector<char> spare_;               // the buffer a background write is writing
+  std::thread background_;                // the background write, while one runs
+  std::atomic<int> background_error_{0};  // errno of its failure, or 0
   std::vector<char> scratch_;  // in-place text for the screen, or for a file after an error
   bool in_buffer_ = false;
   bool error_ = false;

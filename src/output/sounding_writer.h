@@ -3,8 +3,9 @@
 // output a driver knows; adding a writer touches no driver.
 //
 // A driver run calls begin once, then for each wanted sounding with more than four levels
-// write (preceded by start_file where the request's file structure starts a new output file,
-// only for requests to files), and end once after the last sounding.
+// write (preceded by finish_file and start_file where the request's file structure starts a new
+// output file, only for requests to files), and end once after the last sounding, before it
+// reports any total: a writer that cannot finish its output ends the program there.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,9 @@ class SoundingWriter {
 
   // Before the first sounding of a driver run of `request`.
   virtual void begin(const AccessRequest& request) = 0;
+  // The open output file, if any, is complete: it is closed (and the program ends when its
+  // text could not be written), before the driver reports how many soundings it holds.
+  virtual void finish_file() {}
   // The next sounding, at `date_hour` (YYYYMMDDHH) of `station`, starts a new output file.
   // REQUIRES: station.entry is not null.
   virtual void start_file(int32_t date_hour, const StationRow& station) = 0;
@@ -28,7 +32,8 @@ class SoundingWriter {
   // applies its own level selection and cuts; the sounding is not changed.
   // REQUIRES: station.entry is not null.
   virtual void write(const Sounding& sounding, const StationRow& station) = 0;
-  // After the run's last sounding: the last output file is closed.
+  // After the run's last sounding: the last output file is closed (and the program ends when
+  // its text could not be written).
   virtual void end() = 0;
 };
 

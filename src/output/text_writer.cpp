@@ -26,6 +26,10 @@ void TextWriter::start_file(int32_t date_hour, const StationRow& station) {
       output_file_name(format_, sort_, one_file_, date_hour, begin_date_, *station.entry));
 }
 
+void TextWriter::finish_file() {
+  files_.close_file();
+}
+
 void TextWriter::end() {
   files_.close_file();
 }

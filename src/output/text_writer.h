@@ -22,6 +22,8 @@ class TextWriter : public SoundingWriter {
 
   // Paging on for the screen, off for files; a new run of files, named after `request`.
   void begin(const AccessRequest& request) override;
+  // Closes the open file; a failure to write it ends the program.
+  void finish_file() override;
   // Closes the open file and opens the next, named by output_file_name.
   void start_file(int32_t date_hour, const StationRow& station) override;
   // Closes the last file; a failure to write it ends the program.

@@ -17,6 +17,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "extraction/record_reader.h"
@@ -92,6 +93,30 @@ class FaultTest : public ::testing::Test {
     }
     for (int day = 1; day <= days_94823; ++day) {
       for (int hour : {0, 12}) soundings.push_back(testing::sounding_at(94823, 1998, 1, day, hour));
+    }
+    pack::write_archive(archive.path(), soundings);
+  }
+
+  // Both stations on days 1 to 28 of every month of 1998 at 00 and 12 UTC (1344 soundings)
+  // with 120 levels each: several MiB of text, more than the output's 1 MiB buffers.
+  void write_big_archive() {
+    std::vector<pack::PackSounding> soundings;
+    for (const int32_t wban : {23062, 94823}) {
+      for (int day = 0; day < 12 * 28; ++day) {
+        for (const int hour : {0, 12}) {
+          pack::PackSounding sounding =
+              testing::sounding_at(wban, 1998, day / 28 + 1, day % 28 + 1, hour);
+          sounding.levels.resize(1);
+          for (int i = 1; i < 120; ++i) {
+            pack::PackLevel level = sounding.levels[0];
+            level.kind = 5;
+            level.pressure = 10000 - 80 * i;
+            level.height = 100 + 150 * i;
+            sounding.levels.push_back(level);
+          }
+          soundings.push_back(sounding);
+        }
+      }
     }
     pack::write_archive(archive.path(), soundings);
   }
@@ -236,6 +261,63 @@ TEST_F(FaultTest, WriteFailureEndsWithWriteErrorAndKeepsEarlierFiles) {
     // Nothing goes on after the error: no total of the second file, no further question.
     EXPECT_FALSE(contains(run.out, " STATUS:  number of soundings written: 62"));
     EXPECT_FALSE(contains(run.out, "request more data"));
+  }
+}
+
+TEST_F(FaultTest, AWriteFailureFoundLateClaimsNoSoundingsAndLeavesNoFile) {
+  // The file-size limit stops the second 1 MiB buffer, which is written in the background
+  // while the writers go on: no count may follow, and the cut file takes no name.
+  write_big_archive();
+  for (const int sort_order : {0, 1}) {
+    SCOPED_TRACE(sort_order == 0 ? "synoptic" : "climatological");
+    Request request;
+    request.end = "1998123112";
+    request.sort_order = sort_order;
+    request.file_structure = 0;
+    TempDir work;
+    fs::create_directory(work.path() / "out");
+    RunOptions options;
+    options.file_size_limit = 3 << 19;
+    const ProgramRun run = this->run(work, request.text(), options);
+    expect_clean_end(run, 0);
+    EXPECT_TRUE(contains(run.err, "Write error: File too large\n")) << run.err;
+    EXPECT_EQ(run.err.substr(run.err.size() - 1), "\n");
+    EXPECT_FALSE(contains(run.out, "soundings written")) << run.out;
+    EXPECT_FALSE(contains(run.out, "nsound")) << run.out;
+    EXPECT_TRUE(fs::is_empty(work.path() / "out"));
+  }
+}
+
+TEST_F(FaultTest, TwoRunsIntoOneFolderEachLeaveAWholeFile) {
+  write_big_archive();
+  // The same file name, 1998010100.txt, with different text: winds in knots and in m/s.
+  TempDir shared;
+  std::string replies[2];
+  std::string reference[2];
+  for (int i = 0; i < 2; ++i) {
+    Request request;
+    request.end = "1998123112";
+    request.file_structure = 0;
+    request.directory = shared.path().string();
+    std::vector<std::string> r = request.replies();
+    r[13] = std::to_string(i);  // wind units
+    replies[i] = lines(r);
+    TempDir work;
+    expect_clean_end(run(work, replies[i]), 1344 % 256);
+    reference[i] = read_file(shared.path() / "1998010100.txt");
+  }
+  ASSERT_NE(reference[0], reference[1]);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    fs::remove(shared.path() / "1998010100.txt");
+    TempDir work[2];
+    ProgramRun runs[2];
+    std::thread second([&] { runs[1] = run(work[1], replies[1]); });
+    runs[0] = run(work[0], replies[0]);
+    second.join();
+    const std::string file = read_file(shared.path() / "1998010100.txt");
+    EXPECT_TRUE(file == reference[0] || file == reference[1])
+        << "a mixed file, attempt " << attempt;
+    EXPECT_EQ(std::distance(fs::directory_iterator(shared.path()), fs::directory_iterator()), 1);
   }
 }
 

@@ -2,13 +2,19 @@
 // table of cases here. A failure reaches the stream's error indicator with its errno, and the
 // output files turn it into "Write error: <reason>" and the end of the program.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "output/output_files.h"
 #include "output/output_stream.h"
+#include "output/temporary_files.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -50,6 +56,18 @@ class FaultyIo : public FileIo {
   size_t written_ = 0;
 };
 
+using Names = std::vector<std::string>;
+
+// The names of the files in the directory, sorted.
+Names names_in(const TempDir& dir) {
+  Names names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 TEST(OutputFileSeam, FailuresReachTheStreamWithTheirReasonAndShortWritesLoseNothing) {
   struct Case {
     const char* name;
@@ -82,6 +100,8 @@ TEST(OutputFileSeam, FailuresReachTheStreamWithTheirReasonAndShortWritesLoseNoth
     if (c.expected == 0) {
       EXPECT_EQ(read_file(dir.path() / "out.txt").size(), done) << c.name;
     }
+    // A file takes its name only when all its text was written; its temporary name never stays.
+    EXPECT_EQ(names_in(dir), c.expected == 0 ? Names{"out.txt"} : Names{}) << c.name;
   }
 }
 
@@ -98,6 +118,31 @@ TEST(OutputFileSeam, AFailedCloseEndsTheProgramWithItsReason) {
   EXPECT_THROW(files.close_file(), ProgramExit);
   EXPECT_EQ(program.errors(), "Write error: Input/output error\n");
   EXPECT_FALSE(stream.is_file());
+}
+
+TEST(OutputFileSeam, ASignalRemovesTheFileBeingWrittenAndEndsWith128PlusItsNumber) {
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    TempDir dir;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      OutputStream stream;
+      stream.open_file(dir.dir() + "finished.txt");
+      stream.write("whole\n");
+      stream.close();
+      stream.open_file(dir.dir() + "cut.txt");
+      stream.write(std::string(3 << 20, 'x'));  // a background write runs
+      remove_temporary_files_on_signals();
+      ::raise(signal_number);
+      ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << signal_number;
+    EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
+    EXPECT_EQ(names_in(dir), Names{"finished.txt"}) << signal_number;
+    EXPECT_EQ(read_file(dir.path() / "finished.txt"), "whole\n");
+  }
 }
 
 }  // namespace
