@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
+#include <memory>
 #include <ostream>
 #include <string_view>
 
 #include "console/ask.h"
+#include "console/input_file.h"
 #include "console/reply.h"
 #include "database/archive_names.h"
 #include "dialogue/archive_years.h"
@@ -186,12 +187,12 @@ void ask_station_numbers(ProgramContext& ctx) {
                    "STATION_FILE")) {
       while (ask(ctx, "\n  Enter the full name of this file: ", reply, "STATFILE_NAME")) {
       }
-      std::ifstream file(reply);
-      if (!file.is_open()) {
+      const std::unique_ptr<InputFile> file = InputFile::open(reply);
+      if (file == nullptr) {
         ctx.out << "\n  ERROR -  station file: " << reply << " does not exist \n";
         continue;
       }
-      selected.station_count = read_station_file(ctx, file);
+      selected.station_count = read_station_file(ctx, *file);
       ctx.out << cformat("\n STATUS:  %d stations read from file: ", selected.station_count)
               << reply << "\n\n";
       return;

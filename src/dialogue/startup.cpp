@@ -1,9 +1,10 @@
 #include "dialogue/startup.h"
 
 #include <cstdint>
-#include <fstream>
+#include <memory>
 #include <ostream>
 
+#include "console/input_file.h"
 #include "console/keyword_help.h"
 #include "console/reply.h"
 #include "database/archive_names.h"
@@ -74,8 +75,12 @@ int32_t run_startup(ProgramContext& ctx, const std::vector<std::string>& args) {
   read_command_line(ctx, args);
 
   const std::string help_path = ctx.support_directory + "tefahelp.txt";
-  auto help_file = std::make_unique<std::ifstream>(help_path);
-  if (!help_file->is_open()) help_file_missing(ctx, help_path);
+  std::unique_ptr<InputFile> help_file = InputFile::open(help_path);
+  if (help_file == nullptr) help_file_missing(ctx, help_path);
+  if (help_file->over_limit()) {
+    ctx.out << " WARNING: the help file " << help_path << " is longer than "
+            << (SUPPORT_FILE_LIMIT >> 20) << " MiB: only its beginning is read\n";
+  }
   ctx.help_file = std::move(help_file);
 
   load_station_catalogue(ctx, ctx.support_directory, ctx.catalogue);

@@ -1,5 +1,9 @@
 #include "extraction/year_files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -15,9 +19,17 @@ bool name_exists(const std::string& name) {
   return std::filesystem::exists(name, error);
 }
 
-bool is_folder(const std::string& name) {
-  std::error_code error;
-  return std::filesystem::is_directory(name, error);
+// Opens `name` to read when it is a regular file: without blocking, so that a named pipe of
+// that name cannot hold the run. Null when it cannot be opened or is a folder, a pipe or a
+// device (which exist but have no station-year to read).
+std::FILE* open_regular(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat status {};
+  std::FILE* stream = nullptr;
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) stream = ::fdopen(fd, "rb");
+  if (stream == nullptr) ::close(fd);
+  return stream;
 }
 
 }  // namespace
@@ -45,12 +57,7 @@ OpenStatus open_year_file(const std::string& database_directory, const YearsPres
   const YearFileNames names = year_file_names(database_directory, years, year, wban);
   const std::string* existing = nullptr;
   for (int i = 0; i < names.count; ++i) {
-    std::FILE* stream = std::fopen(names.names[i].c_str(), "rb");
-    if (stream != nullptr && is_folder(names.names[i])) {
-      // A folder opens for reading here but has no bytes to read: it exists and cannot be read.
-      std::fclose(stream);
-      stream = nullptr;
-    }
+    std::FILE* stream = open_regular(names.names[i]);
     if (stream != nullptr) {
       file.stream_ = stream;
       file.path_ = names.names[i];

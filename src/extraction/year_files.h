@@ -21,7 +21,8 @@ constexpr int MAX_FILE_SLOTS = 2000;
 enum class OpenStatus {
   ABSENT,      // there is no such file
   OPENED,      // the file was opened
-  NOT_OPENED,  // the file exists but could not be opened (a folder of its name counts too)
+  NOT_OPENED,  // the file exists but could not be opened, or is no regular file (a folder,
+               // a named pipe, a device)
 };
 
 // One open station-year file (or none). Moving hands the file on; the destructor closes it.

@@ -3,13 +3,14 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <istream>
 #include <limits>
+#include <memory>
 #include <ostream>
 #include <string>
 
 #include "console/console.h"
+#include "console/input_file.h"
 #include "console/keyword_help.h"
 #include "console/reply.h"
 #include "text.h"
@@ -289,19 +290,20 @@ int load_international_rows(std::istream& file, StationCatalogue& catalogue, boo
 void load_station_catalogue(Console& ctx, const std::string& support_directory,
                             StationCatalogue& catalogue) {
   catalogue.count = 0;
-  std::ifstream history(support_directory + "stat2000.txt");
-  if (!history.is_open()) {
+  std::unique_ptr<InputFile> history = InputFile::open(support_directory + "stat2000.txt");
+  if (history == nullptr) {
     station_table_missing(ctx, support_directory);
     return;
   }
   bool history_overflow = false;
-  load_history_rows(history, catalogue, history_overflow);
-  history.close();
+  load_history_rows(*history, catalogue, history_overflow);
+  history.reset();
 
   bool international_overflow = false;
-  std::ifstream international(support_directory + "international_sites.txt");
-  if (international.is_open()) {
-    load_international_rows(international, catalogue, international_overflow);
+  std::unique_ptr<InputFile> international =
+      InputFile::open(support_directory + "international_sites.txt");
+  if (international != nullptr) {
+    load_international_rows(*international, catalogue, international_overflow);
   } else {
     // Without the international sites the history rows alone make the catalogue.
     ctx.out << " ERROR: the file international_sites.txt was not found in: " << support_directory

@@ -1,6 +1,7 @@
 #include "dialogue/request_dialogue.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 #include <string>
@@ -386,12 +387,20 @@ TEST_F(RequestDialogueTest, StationListFileBeyondCapacityUsesTheFirst2000) {
   EXPECT_EQ(selected_wban(), (std::vector<int32_t>{23062, 23066}));
 }
 
-TEST_F(RequestDialogueTest, StationListFileWithoutEndIsReadOnlyToCapacity) {
-  // A device that never ends: the 2000 elements keep their numbers and reading stops there.
+TEST_F(RequestDialogueTest, StationListFileThatIsNoRegularFileCannotBeOpened) {
+  // A device that never ends and a named pipe without a writer (which would block an open):
+  // neither is read; the question comes again and a list file follows.
+  TempDir files;
+  const std::string fifo = files.dir() + "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string list = files.write("list.txt", "72469\n72520\n").string();
   const std::string output =
-      run(Replies{"1998030100", "", "0", "0", "Y", "/dev/zero"} + SCREEN_ONE_DATE);
-  EXPECT_TRUE(contains(output, "\n STATUS:  2000 stations read from file: /dev/zero\n\n"));
-  EXPECT_FALSE(contains(output, " WARNING: only the first 2000 stations"));
+      run(Replies{"1998030100", "", "0", "0", "Y", "/dev/zero", "Y", fifo, "Y", list} +
+          SCREEN_ONE_DATE);
+  for (const std::string& name : {std::string("/dev/zero"), fifo}) {
+    EXPECT_TRUE(contains(output, "  ERROR -  station file: " + name + " does not exist \n"));
+  }
+  EXPECT_TRUE(contains(output, "\n STATUS:  2 stations read from file: " + list + "\n\n"));
 }
 
 TEST_F(RequestDialogueTest, GeographicBoxIsAskedAgainWhileMaximumBelowMinimum) {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -465,12 +466,31 @@ TEST_F(FaultTest, DamagedSupportFilesNeverStopTheProgram) {
   }
 }
 
+// Makes `path` a named pipe without a writer (whose plain open would wait for one).
+void make_fifo(const fs::path& path) {
+  fs::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+}
+
 TEST_F(FaultTest, StationYearFileThatIsAFolderCannotBeOpened) {
   write_archive(2, 2);
-  fs::remove(station_file(23062));
-  fs::create_directory(station_file(23062));
-  for (const int sort_order : {0, 1}) {
-    SCOPED_TRACE(sort_order == 0 ? "synoptic sort" : "climatological sort");
+  // A folder, a named pipe or a device of the file's name: a file that exists and cannot be
+  // opened.
+  const std::function<void(const fs::path&)> kinds[] = {[](const fs::path& path) {
+                                                          fs::remove(path);
+                                                          fs::create_directory(path);
+                                                        },
+                                                        make_fifo,
+                                                        [](const fs::path& path) {
+                                                          fs::remove(path);
+                                                          fs::create_symlink("/dev/zero", path);
+                                                        }};
+  for (const int run_number : {0, 1, 2, 3, 4, 5}) {
+    const int sort_order = run_number % 2;
+    fs::remove_all(station_file(23062));
+    kinds[run_number / 2](station_file(23062));
+    SCOPED_TRACE(::testing::Message() << (sort_order == 0 ? "synoptic sort" : "climatological sort")
+                                      << ", kind " << run_number / 2);
     Request request;
     request.sort_order = sort_order;
     request.file_structure = 0;
@@ -499,6 +519,65 @@ TEST_F(FaultTest, StationYearFileThatIsAFolderCannotBeOpened) {
     EXPECT_TRUE(contains(none.out, "\tWARNING:  No database files could be opened in: "));
     EXPECT_TRUE(fs::is_empty(work_alone.path() / "out"));
   }
+}
+
+TEST_F(FaultTest, SupportAndOutputFilesThatAreNoRegularFilesNeverHoldTheProgram) {
+  write_archive(2, 2);
+  const auto to_dev_zero = [](const fs::path& path) {
+    fs::remove(path);
+    fs::create_symlink("/dev/zero", path);
+  };
+  struct Case {
+    const char* name;
+    const char* support_file;  // made a pipe or /dev/zero; else the output file is
+    bool fifo;
+    const char* message;
+    int status;
+  } cases[] = {
+      {"help file a pipe", "tefahelp.txt", true, " ERROR: the file tefahelp.txt was not found", 0},
+      {"help file /dev/zero", "tefahelp.txt", false, " ERROR: the file tefahelp.txt was not found",
+       0},
+      {"station table a pipe", "stat2000.txt", true, " ERROR: the station file: stat2000.txt", 0},
+      {"international sites /dev/zero", "international_sites.txt", false,
+       " ERROR: the file international_sites.txt was not found", 4},
+      // An output name that is a pipe cannot be opened; /dev/null is written as before.
+      {"output file a pipe", nullptr, true, " ERROR: unable to write files to: out/72469_DNR", 0},
+      {"output file /dev/null", nullptr, false, " STATUS:  Writing output file: out/72469", 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir work;
+    fs::create_directory(work.path() / "out");
+    const fs::path support = changed_support(work, "", [](const std::string& t) { return t; });
+    if (c.support_file != nullptr) {
+      c.fifo ? make_fifo(support / c.support_file) : to_dev_zero(support / c.support_file);
+    } else if (c.fifo) {
+      make_fifo(work.path() / "out" / "72469_DNR_1998010100.txt");
+    } else {
+      fs::create_symlink("/dev/null", work.path() / "out" / "72469_DNR_1998010100.txt");
+    }
+    std::vector<std::string> replies = Request().replies();
+    replies.insert(replies.end() - 2, "EXIT");  // at the directory dialogue, if it comes
+    RunOptions options;
+    options.hang_seconds = 20;
+    const ProgramRun run =
+        this->run(work, lines(replies), options, {archive.path().string(), support.string()});
+    expect_clean_end(run, c.status);
+    EXPECT_TRUE(contains(run.out, c.message)) << run.out;
+  }
+}
+
+TEST_F(FaultTest, HelpFileIsReadUpTo16MiB) {
+  write_archive(1, 0);
+  TempDir work;
+  const fs::path support = changed_support(work, "", [](const std::string& t) { return t; });
+  // The help text, then a hole that makes the file 17 MiB long.
+  fs::resize_file(support / "tefahelp.txt", 17u << 20);
+  const ProgramRun run = this->run(work, lines({"HELP"}), {}, {args()[0], support.string()});
+  expect_clean_end(run, 0);
+  EXPECT_TRUE(contains(run.out, "tefahelp.txt is longer than 16 MiB: only its beginning is read\n"))
+      << run.out;
+  EXPECT_TRUE(contains(run.out, "This program reads an archive of upper-air soundings"));
 }
 
 TEST_F(FaultTest, TruncatedEmptyAndOversizedStationYearFiles) {
