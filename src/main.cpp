@@ -1,7 +1,9 @@
 // wxfetch: interactive access to an archive of upper-air soundings.
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,13 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   // An interrupted run leaves no output file under a temporary name.
   wxfetch::remove_temporary_files_on_signals();
-  auto ctx = std::make_unique<wxfetch::ProgramContext>(std::cin, std::cout, std::cerr);
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  return wxfetch::run_wxfetch(*ctx, args);
+  try {
+    auto ctx = std::make_unique<wxfetch::ProgramContext>(std::cin, std::cout, std::cerr);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return wxfetch::run_wxfetch(*ctx, args);
+  } catch (const std::bad_alloc&) {
+    // Before the program's context exists (run_wxfetch catches it after): as every fatal end.
+    std::fputs(" ERROR: out of memory\n", stderr);
+    return 0;
+  }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <ostream>
 
 #include "console/input_file.h"
@@ -140,6 +141,11 @@ int run_wxfetch(ProgramContext& ctx, const std::vector<std::string>& args) {
     status = run_startup(ctx, args);
   } catch (const ProgramExit& exit) {
     status = exit.status;
+  } catch (const std::bad_alloc&) {
+    // Like the other fatal ends: a message, the output closed below, status 0.
+    ctx.out.flush();
+    ctx.err << " ERROR: out of memory\n";
+    status = 0;
   }
   ctx.output_stream.close_quietly();
   ctx.out.flush();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "database/codec.h"
@@ -14,6 +15,19 @@
 namespace wxfetch {
 
 class RecordReader;
+
+// Runs a driver's `walk`; when it runs out of memory, closes the writer's output (what was
+// written stays whole), tells the reporter and lets the std::bad_alloc go on.
+template <typename Walk>
+void walk_within_memory(SoundingWriter& writer, ExtractionReporter& reporter, Walk&& walk) {
+  try {
+    walk();
+  } catch (const std::bad_alloc&) {
+    writer.end();
+    reporter.out_of_memory();
+    throw;
+  }
+}
 
 class Delivery {
  public:

@@ -57,4 +57,10 @@ void ConsoleReporter::no_files_open(const std::string& database_directory) {
   KeywordHelp(console_, reply, "NO_FILES_OPEN");
 }
 
+void ConsoleReporter::out_of_memory() {
+  console_.out.flush();
+  console_.err << " ERROR: out of memory\n";
+  console_.end_program(0);
+}
+
 }  // namespace wxfetch

@@ -33,6 +33,9 @@ class ExtractionReporter {
   virtual void failure(const char* text) = 0;
   // No database file of the request could be opened under `database_directory`.
   virtual void no_files_open(const std::string& database_directory) = 0;
+  // The run ran out of memory; the writer's output has been closed. Returning lets the
+  // std::bad_alloc go on to the driver's caller; a reporter may end the program instead.
+  virtual void out_of_memory() {}
 };
 
 // The interactive program's reporter: status and progress lines on the console's standard
@@ -48,6 +51,8 @@ class ConsoleReporter : public ExtractionReporter {
   void failure(const char* text) override;
   // Prints the warning and serves one reply: HELP shows the NO_FILES_OPEN section.
   void no_files_open(const std::string& database_directory) override;
+  // " ERROR: out of memory" on the error stream; ends the program (status 0).
+  [[noreturn]] void out_of_memory() override;
 
  private:
   Console& console_;

@@ -134,7 +134,9 @@ int32_t extract_station_series(const ExtractionSource& source, const AccessReque
   reporter.status("\n");
   writer.begin(request);
   StationSeriesRun run(source, request, stations, writer, reporter);
-  for (int s = 0; s < stations.station_count; ++s) run.walk_station(stations.stations[s]);
+  walk_within_memory(writer, reporter, [&] {
+    for (int s = 0; s < stations.station_count; ++s) run.walk_station(stations.stations[s]);
+  });
 
   const int32_t written = run.delivery().written();
   if (written == 0) {

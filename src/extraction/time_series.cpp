@@ -266,7 +266,9 @@ int32_t extract_time_series(const ExtractionSource& source, const AccessRequest&
   reporter.status("\n\n");
   writer.begin(request);
   TimeSeriesRun run(source, request, stations, writer, reporter);
-  walk_period(parse_date_hour(request.begin_date), parse_date_hour(request.end_date), run);
+  walk_within_memory(writer, reporter, [&] {
+    walk_period(parse_date_hour(request.begin_date), parse_date_hour(request.end_date), run);
+  });
 
   // The output is closed before the totals: when its text could not be written, the program
   // ends there and no count is claimed.

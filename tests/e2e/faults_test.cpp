@@ -322,6 +322,45 @@ TEST_F(FaultTest, TwoRunsIntoOneFolderEachLeaveAWholeFile) {
   }
 }
 
+TEST_F(FaultTest, RunningOutOfMemoryEndsCleanlyAtAnyPoint) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than any limit here";
+#endif
+  write_archive(2, 2);
+  // Limits from too small to start up to enough for the whole request: every run ends by
+  // itself with " ERROR: out of memory" (status 0) or the whole request.
+  int in_the_drivers = 0;
+  for (unsigned long megabytes = 4; megabytes <= 20; ++megabytes) {
+    for (const int sort_order : {0, 1}) {
+      SCOPED_TRACE(::testing::Message() << megabytes << " MB, sort order " << sort_order);
+      Request request;
+      request.sort_order = sort_order;
+      TempDir work;
+      fs::create_directory(work.path() / "out");
+      RunOptions options;
+      options.memory_limit = megabytes << 20;
+      const ProgramRun run = this->run(work, request.text(), options);
+      // Too little for the system to load the program at all.
+      if (run.status == 127 && contains(run.err, "error while loading shared libraries")) continue;
+      EXPECT_FALSE(run.hung);
+      EXPECT_EQ(run.signal, 0) << run.err;
+      if (run.err == " ERROR: out of memory\n") {
+        EXPECT_EQ(run.status, 0);
+        if (contains(run.out, "Writing output file")) ++in_the_drivers;
+      } else {
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.status, sort_order == 0 ? 8 : 4);  // one file, or the second station's
+      }
+      // A file that was written holds whole lines.
+      for (const auto& file : fs::directory_iterator(work.path() / "out")) {
+        const std::string text = read_file(file.path());
+        EXPECT_TRUE(text.empty() || text.back() == '\n') << file.path();
+      }
+    }
+  }
+  EXPECT_GT(in_the_drivers, 0);
+}
+
 TEST_F(FaultTest, ScreenOutputToAFullDeviceEndsWithWriteError) {
   write_archive(2, 2);
   for (const bool faa604 : {false, true}) {

@@ -95,6 +95,10 @@ ProgramRun run_program(const std::filesystem::path& directory, const std::vector
       const rlimit limit{*options.file_size_limit, *options.file_size_limit};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
     }
+    if (options.memory_limit) {
+      const rlimit limit{*options.memory_limit, *options.memory_limit};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(127);
+    }
     alarm(options.hang_seconds);
     execv(program.c_str(), argv.data());
     _exit(127);

@@ -68,6 +68,7 @@ std::string shell_quoted(const std::filesystem::path& path);
 // How run_program runs the built program.
 struct RunOptions {
   std::optional<unsigned long> file_size_limit;  // RLIMIT_FSIZE of the child, in bytes
+  std::optional<unsigned long> memory_limit;     // RLIMIT_AS of the child, in bytes
   std::optional<std::filesystem::path> console;  // standard output, if not a file of the run
   unsigned hang_seconds = 120;                   // a run still going then is killed as hung
 };
