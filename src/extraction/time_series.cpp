@@ -1,5 +1,9 @@
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +19,41 @@ namespace wxfetch {
 
 namespace {
 
-// Each slot reads its file through a window of this many bytes: tens of records a read, and
-// little memory however many stations a year has.
+// Each slot reads its file through a window of this many bytes: tens of records a read. With
+// many stations the windows shrink (to READ_WINDOW at the least) so that together they take no
+// more than WINDOW_BUDGET: a year of 2000 stations stays within some 50 MB.
 constexpr size_t SLOT_WINDOW = 32768;
+constexpr size_t WINDOW_BUDGET = 24 << 20;
+
+// Descriptors held free while a year's files are opened, then given back: one for the output
+// file and two for a pipe. (A sanitizer build checks the type of the writer thread's state when
+// the thread starts, and finds out whether memory can be read by writing it into a pipe: with
+// no descriptor left it reports an invalid vptr and stops.)
+constexpr int RESERVED_DESCRIPTORS = 3;
+
+// The descriptors held free: a temporary file and copies of its descriptor.
+class DescriptorReserve {
+ public:
+  explicit DescriptorReserve(ExtractionReporter& reporter) : file_(std::tmpfile()) {
+    if (file_ == nullptr) {
+      reporter.failure(" tmpfile failed\n");
+      return;
+    }
+    for (int& fd : copies_) fd = ::dup(::fileno(file_));
+  }
+  ~DescriptorReserve() {
+    for (const int fd : copies_) {
+      if (fd >= 0) ::close(fd);
+    }
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  DescriptorReserve(const DescriptorReserve&) = delete;
+  DescriptorReserve& operator=(const DescriptorReserve&) = delete;
+
+ private:
+  std::FILE* file_;
+  std::array<int, RESERVED_DESCRIPTORS - 1> copies_{-1, -1};
+};
 
 // One synoptic run: the request's choices and the state that lives for the whole call. It is
 // the period walk's walker.
@@ -96,13 +132,10 @@ bool TimeSeriesRun::open_year(int year) {
   files_opened_ = 0;
   const int station_count = std::clamp<int>(stations_.station_count, 0, MAX_FILE_SLOTS);
   if (slots_.size() < static_cast<size_t>(station_count)) slots_.resize(station_count);
-  // A reserve stream keeps one stream free for the output file while the database files of the
-  // year take the rest.
-  std::FILE* reserve = nullptr;
-  if (request_.to_files()) {
-    reserve = std::tmpfile();
-    if (reserve == nullptr) reporter_.failure(" tmpfile failed\n");
-  }
+  // The reserve keeps descriptors free for the output while the database files of the year
+  // take the rest.
+  std::optional<DescriptorReserve> reserve;
+  if (request_.to_files()) reserve.emplace(reporter_);
   bool deferring = false;
   for (int s = 0; s < station_count; ++s) {
     const int32_t wban = stations_.stations[s].wban;
@@ -123,8 +156,10 @@ bool TimeSeriesRun::open_year(int year) {
     }
     ++slots_used_;
   }
-  if (reserve != nullptr) std::fclose(reserve);
-  readers_.assign(static_cast<size_t>(slots_used_), RecordReader(SLOT_WINDOW));
+  reserve.reset();
+  const size_t window = std::clamp(WINDOW_BUDGET / static_cast<size_t>(std::max(slots_used_, 1)),
+                                   READ_WINDOW, SLOT_WINDOW);
+  readers_.assign(static_cast<size_t>(slots_used_), RecordReader(window));
   shared_slot_ = files_opened_ - 1;
   if (files_opened_ > 0) any_file_opened_ = true;
   return slots_used_ > 0;

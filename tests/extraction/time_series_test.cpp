@@ -129,6 +129,28 @@ TEST_F(TimeSeriesTest, FileStructuresStartFilesAndReportEachOne) {
             (Soundings{"1999010100 23062", "1999010100 94823"}));
 }
 
+// Lowers the limit of open files to what is open now plus `free` while it lives.
+class OpenFileLimit {
+ public:
+  explicit OpenFileLimit(int free) {
+    int open_now = -1;  // the listing itself holds one descriptor
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+      (void)entry;
+      ++open_now;
+    }
+    EXPECT_EQ(getrlimit(RLIMIT_NOFILE, &saved_), 0);
+    rlimit limited = saved_;
+    limited.rlim_cur = static_cast<rlim_t>(open_now + free);
+    EXPECT_EQ(setrlimit(RLIMIT_NOFILE, &limited), 0);
+  }
+  ~OpenFileLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
+  OpenFileLimit(const OpenFileLimit&) = delete;
+  OpenFileLimit& operator=(const OpenFileLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+};
+
 TEST_F(TimeSeriesTest, FilesBeyondTheOpenFileLimitAreReadThroughOneSharedStream) {
   std::vector<pack::PackSounding> soundings;
   const std::vector<int32_t> wbans = {23062, 24011, 94823};
@@ -138,23 +160,46 @@ TEST_F(TimeSeriesTest, FilesBeyondTheOpenFileLimitAreReadThroughOneSharedStream)
   }
   write(soundings);
   select(wbans);
-  // Allow one more stream than is open now: the first file opens, the other two are deferred.
-  int open_now = 0;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    (void)entry;
-    ++open_now;
+  const Soundings all = {"1998060100 23062", "1998060100 24011", "1998060100 94823",
+                         "1998060112 23062", "1998060112 24011", "1998060112 94823"};
+  {
+    // One descriptor free: the first file opens, the other two are deferred.
+    const OpenFileLimit limit(1);
+    EXPECT_EQ(to_screen("1998060100", "1998060123"), 6);
   }
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  rlimit limited = saved;
-  limited.rlim_cur = static_cast<rlim_t>(open_now);  // the listing itself held one descriptor
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limited), 0);
-  const int32_t result = to_screen("1998060100", "1998060123");
-  setrlimit(RLIMIT_NOFILE, &saved);
-  EXPECT_EQ(result, 6);
-  EXPECT_EQ(soundings_in(program.output()),
-            (Soundings{"1998060100 23062", "1998060100 24011", "1998060100 94823",
-                       "1998060112 23062", "1998060112 24011", "1998060112 94823"}));
+  EXPECT_EQ(soundings_in(program.output()), all);
+  EXPECT_EQ(program.errors(), "");
+}
+
+TEST_F(TimeSeriesTest, OutputFilesBeyondTheOpenFileLimitStartTheirWriterThread) {
+  // More than 1 MiB of text, so that a helper thread writes the first buffer while the year's
+  // files are open: they leave descriptors for the output file and for what starting the thread
+  // may take (a sanitizer build checks the thread's type with a pipe).
+  std::vector<pack::PackSounding> soundings;
+  const std::vector<int32_t> wbans = {23062, 24011, 94823};
+  for (int32_t wban : wbans) {
+    for (int day = 1; day <= 30; ++day) {
+      for (const int hour : {0, 6, 12, 18}) {
+        pack::PackSounding sounding = sounding_at(wban, 1998, 6, day, hour);
+        for (int i = 6; i < 120; ++i) {
+          pack::PackLevel level = sounding.levels[5];
+          level.pressure = 3000 - 20 * i;
+          sounding.levels.push_back(level);
+        }
+        soundings.push_back(sounding);
+      }
+    }
+  }
+  write(soundings);
+  select(wbans);
+  {
+    // Four descriptors free: three held in reserve and the first file; two files deferred.
+    const OpenFileLimit limit(4);
+    EXPECT_EQ(to_files("1998060100", "1998063023", 0), 360);
+  }
+  const std::string text = read_file(archive.path() / "out" / "1998060100.txt");
+  EXPECT_GT(text.size(), 1u << 20);
+  EXPECT_EQ(soundings_in(text).size(), 360u);
   EXPECT_EQ(program.errors(), "");
 }
 
