@@ -28,7 +28,13 @@ std::FILE* open_regular(const std::string& name) {
   struct stat status {};
   std::FILE* stream = nullptr;
   if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) stream = ::fdopen(fd, "rb");
-  if (stream == nullptr) ::close(fd);
+  if (stream == nullptr) {
+    ::close(fd);
+    return nullptr;
+  }
+  // The drivers read through windows of their own: no stream buffer (with 2000 files a year
+  // they would take 8 MB).
+  std::setvbuf(stream, nullptr, _IONBF, 0);
   return stream;
 }
 
