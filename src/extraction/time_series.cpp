@@ -26,9 +26,9 @@ constexpr size_t SLOT_WINDOW = 32768;
 constexpr size_t WINDOW_BUDGET = 24 << 20;
 
 // Descriptors held free while a year's files are opened, then given back: one for the output
-// file and two for a pipe. (A sanitizer build checks the type of the writer thread's state when
-// the thread starts, and finds out whether memory can be read by writing it into a pipe: with
-// no descriptor left it reports an invalid vptr and stops.)
+// file and two for a pipe. (A sanitizer build checks an object's type at its first virtual call,
+// the output's reporter or the writer thread's state, and finds out whether memory can be read
+// by writing it into a pipe: with no descriptor left it reports an invalid vptr and stops.)
 constexpr int RESERVED_DESCRIPTORS = 3;
 
 // The descriptors held free: a temporary file and copies of its descriptor.
