@@ -124,11 +124,12 @@ void read_command_line(ProgramContext& ctx, const std::vector<std::string>& args
 }
 
 int run_wxfetch(ProgramContext& ctx, const std::vector<std::string>& args) {
-  // "--help" or "--version" as the only argument answers before anything else is printed (the
-  // screen is not cleared) and ends with status 0. With other arguments beside them they are
-  // directory names like any other.
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version")) {
-    if (args[0] == "--help") {
+  // "--help" (or "-h") or "--version" as the only argument answers before anything else is
+  // printed (the screen is not cleared) and ends with status 0. With other arguments beside them
+  // they are directory names like any other.
+  const bool help = args.size() == 1 && (args[0] == "--help" || args[0] == "-h");
+  if (help || (args.size() == 1 && args[0] == "--version")) {
+    if (help) {
       print_command_line_help(ctx.out);
     } else {
       ctx.out << "wxfetch " << WXFETCH_VERSION << "\n";

@@ -141,9 +141,8 @@ bool has_mandatory_925(const Faa604Levels& levels) {
   return false;
 }
 
-// Part A's walk: the surface, the mandatory levels slot by slot, the tropopause and the maximum
-// wind. Each pass encodes one level with the walk's kind, slot and search position.
-enum class PartAWalk { SURFACE, MANDATORY, TROPOPAUSE, MAX_WIND, END };
+// The level kinds part A encodes, each with the same three groups.
+enum class PartAWalk { SURFACE, MANDATORY, TROPOPAUSE, MAX_WIND };
 
 int32_t part_a_kind(PartAWalk walk) {
   switch (walk) {
@@ -158,9 +157,10 @@ int32_t part_a_kind(PartAWalk walk) {
   }
 }
 
-// Adds the groups of the level the pass finds: the level (or height) group, the temperature group
-// and the wind group, stopping at the first that fails. Returns true when all three were added.
-bool add_part_a_groups(const Faa604Levels& levels, PartAWalk walk, int32_t code, int32_t& position,
+// Adds the groups of the first level of the walk's kind at `position` or later: the level (or
+// height) group, the temperature group and the wind group, stopping at the first that fails.
+// Returns true when all three were added.
+bool add_part_a_groups(const Faa604Levels& levels, PartAWalk walk, int32_t code, int32_t position,
                        CodedLines& lines) {
   const int32_t kind = part_a_kind(walk);
   std::string group;
@@ -176,59 +176,71 @@ bool add_part_a_groups(const Faa604Levels& levels, PartAWalk walk, int32_t code,
   return true;
 }
 
-// Moves the walk on after a pass: a level found keeps the mandatory walk going slot by slot and
-// moves every other kind on; a failed pass moves on to the next kind, with "88999" for a missing
-// tropopause and "77999" for a missing maximum wind.
-void advance_part_a(bool found, PartAWalk& walk, int& slot, int32_t& position, CodedLines& lines) {
-  if (found && walk == PartAWalk::MANDATORY) return;
-  position = 0;
-  switch (walk) {
-    case PartAWalk::SURFACE:
-      // The sounding holds one surface: after its groups (or without one) the mandatory levels
-      // follow, from slot 0. (Searching on for a further surface would find a stray one left in
-      // the last position again and again.)
-      walk = PartAWalk::MANDATORY;
-      slot = SURFACE_SLOT;  // the next pass uses slot 0
-      break;
-    case PartAWalk::MANDATORY:
-      walk = PartAWalk::TROPOPAUSE;
-      break;
-    case PartAWalk::TROPOPAUSE:
-      if (!found) lines.add("88999 ");
-      walk = PartAWalk::MAX_WIND;
-      break;
-    case PartAWalk::MAX_WIND:
-      if (!found) lines.add("77999 ");
-      walk = PartAWalk::END;
-      break;
-    case PartAWalk::END:
-      break;
+// True when `pressure` (whole mb) is the standard pressure of one of part A's slots.
+bool is_slot_pressure(int32_t pressure) {
+  for (int slot = 0; slot < SURFACE_SLOT; ++slot) {
+    if (standard_pressure(SLOT_CODES[slot]) == pressure) return true;
+  }
+  return false;
+}
+
+// The index of the first mandatory level at `from` or later that lies at a slot's standard
+// pressure, or -1. Mandatory levels at other standard pressures (350 mb) have no slot.
+int32_t next_slot_level(const Faa604Levels& levels, int32_t from) {
+  for (int32_t i = find_level(levels, from, MANDATORY); i >= 0;
+       i = find_level(levels, i + 1, MANDATORY)) {
+    if (is_slot_pressure(levels.pressure[i])) return i;
+  }
+  return -1;
+}
+
+// The standard levels of part A, slot by slot from 1000 mb (925 mb only when the sounding has
+// it) to 100 mb. A slot takes the next mandatory level in stored order when it lies at the
+// slot's pressure; when that level lies higher, the sounding lacks the slot, which is written as
+// its code with "///" and two "/////" groups (a station above the 1000-mb surface, a missing
+// 400-mb level). A level stored out of order (below the slot) is passed over. The standard
+// levels end when no mandatory level is left.
+void add_standard_levels(const Faa604Levels& levels, CodedLines& lines) {
+  const bool use_925 = has_mandatory_925(levels);
+  int32_t position = 0;
+  for (int slot = 0; slot < SURFACE_SLOT; ++slot) {
+    if (slot == SLOT_925 && !use_925) continue;
+    const int32_t code = SLOT_CODES[slot];
+    const int32_t pressure = standard_pressure(code);
+    int32_t index = next_slot_level(levels, position);
+    while (index >= 0 && levels.pressure[index] > pressure) {
+      index = next_slot_level(levels, index + 1);
+    }
+    if (index < 0) return;
+    position = index;
+    if (levels.pressure[index] < pressure) {
+      lines.add(code_prefix(code) + "/// ");
+      lines.add("///// ");
+      lines.add("///// ");
+      continue;
+    }
+    if (!add_part_a_groups(levels, PartAWalk::MANDATORY, code, index, lines)) return;
+    position = index + 1;
   }
 }
 
-// Part A: the heading line, then the surface, the mandatory levels slot by slot, the tropopause
-// and the maximum wind.
+// Part A: the heading line, then the surface, the standard levels slot by slot, the tropopause
+// (or "88999") and the maximum wind (or "77999").
 void write_part_a(LineSink& sink, const Faa604Levels& levels, const StationTexts& station,
                   int32_t day, int32_t hour) {
   sink.write_line(station.initials + "MAN" + station.initials);
   const long yyggid = (day + 50) * 1000L + hour * 10L + wind_indicator(levels);
   CodedLines lines(
       sink, station.number + " TTAA  " + std::to_string(yyggid) + " " + station.number + " ", 4);
-  const bool use_925 = has_mandatory_925(levels);
-
-  PartAWalk walk = PartAWalk::SURFACE;
-  int slot = SURFACE_SLOT;
-  int32_t position = 0;
-  while (walk != PartAWalk::END) {
-    const bool found = add_part_a_groups(levels, walk, SLOT_CODES[slot], position, lines);
-    advance_part_a(found, walk, slot, position, lines);
-    ++position;
-    if (slot == SURFACE_SLOT) {
-      slot = 0;
-    } else {
-      ++slot;
-      if (slot == SLOT_925 && !use_925) ++slot;
-    }
+  // The tropopause and maximum-wind groups carry their own prefixes (88, 77): the slot code
+  // passed with them is not written.
+  add_part_a_groups(levels, PartAWalk::SURFACE, SLOT_CODES[SURFACE_SLOT], 0, lines);
+  add_standard_levels(levels, lines);
+  if (!add_part_a_groups(levels, PartAWalk::TROPOPAUSE, SLOT_CODES[SURFACE_SLOT], 0, lines)) {
+    lines.add("88999 ");
+  }
+  if (!add_part_a_groups(levels, PartAWalk::MAX_WIND, SLOT_CODES[SURFACE_SLOT], 0, lines)) {
+    lines.add("77999 ");
   }
   lines.write_pending();
 }

@@ -41,6 +41,7 @@ TEST(CommandLine, HelpAndVersionAloneAnswerWithoutStartingTheProgram) {
   };
   const Case cases[] = {
       {"--help", command_line_help()},
+      {"-h", command_line_help()},
       {"--version", std::string("wxfetch ") + WXFETCH_VERSION + "\n"},
   };
   for (const Case& c : cases) {

@@ -164,23 +164,32 @@ TEST(Faa604Writer, PartAWalksTheStandardSlots) {
        surface_and_mandatory({1000, 850, 700, 500}),
        "99005 15050 20010 00500 10150 27020 85500 10150 27020 70500 10150 27020 50350 10150 "
        "27020 88999 77999 "},
-      {"a 350-mb level with a temperature ends the mandatory levels after its height",
+      {"a 350-mb level has no slot and is passed over",
        surface_and_mandatory({1000, 925, 850, 700, 500, 400, 350, 300, 250}),
        "99005 15050 20010 00500 10150 27020 92500 10150 27020 85500 10150 27020 70500 10150 "
-       "27020 50450 10150 27020 40550 10150 27020 35650 88999 77999 "},
-      {"850 first, with a temperature, fails in the 1000 slot after its 00 height group",
-       surface_and_mandatory({850, 700, 500}), "99005 15050 20010 00500 88999 77999 "},
-      {"850 first without temperature and wind stands in the 1000 slot",
-       {{9, 10050, 100, 150, 100, 200, 52},
+       "27020 50450 10150 27020 40550 10150 27020 30750 10150 27020 25850 10150 27020 88999 "
+       "77999 "},
+      {"a station above the 1000-mb surface writes the 1000-mb slot as absent",
+       surface_and_mandatory({850, 700, 500}),
+       "99005 15050 20010 00/// ///// ///// 85500 10150 27020 70500 10150 27020 50250 10150 "
+       "27020 88999 77999 "},
+      {"an 850-mb level without temperature and wind keeps its own slot",
+       {{9, 9000, 1000, 150, 100, 200, 52},
         {4, 8500, 1457, M, M, M, M},
         {4, 7000, 3012, -100, -150, 270, 104}},
-       // The 700-mb level then meets the 850-mb slot and ends the mandatory levels.
-       "99005 15050 20010 00457 ///// ///// 70012 88999 77999 "},
-      {"past the 100-mb slot comes the surface slot, which no level matches",
+       "99900 15050 20010 00/// ///// ///// 85457 ///// ///// 70012 10150 27020 88999 77999 "},
+      {"missing 400- and 300-mb levels are written as absent slots",
+       surface_and_mandatory({1000, 850, 700, 500, 250}),
+       "99005 15050 20010 00500 10150 27020 85500 10150 27020 70500 10150 27020 50350 10150 "
+       "27020 40/// ///// ///// 30/// ///// ///// 25450 10150 27020 88999 77999 "},
+      {"a level stored out of order is passed over", surface_and_mandatory({1000, 700, 850, 500}),
+       "99005 15050 20010 00500 10150 27020 85/// ///// ///// 70500 10150 27020 50350 10150 "
+       "27020 88999 77999 "},
+      {"the standard levels end at the 100-mb slot",
        surface_and_mandatory({1000, 850, 700, 500, 400, 300, 250, 200, 150, 100, 100}),
        "99005 15050 20010 00500 10150 27020 85500 10150 27020 70500 10150 27020 50350 10150 "
        "27020 40450 10150 27020 30550 10150 27020 25650 10150 27020 20750 10150 27020 15850 "
-       "10150 27020 10950 10150 27020 10050 88999 77999 "},
+       "10150 27020 10950 10150 27020 88999 77999 "},
       {"a tropopause and a maximum wind take prefixes 88 and 77",
        {{9, 10130, 100, 150, 100, 200, 52},
         {8, 3000, 9000, -450, M, 270, 520},
