@@ -1,0 +1,66 @@
+// The command lines of wxget and of wxplot's archive mode: long options read with getopt_long
+// into plain values. Only the form of each option is checked here (a date of ten digits, a list
+// of numbers, a known word); what the values mean for the archive is the request's business.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/access_request.h"
+
+namespace wxfetch {
+
+// How the stations of a request are chosen: exactly one of the station options.
+enum class StationOption { NONE, WMO, WBAN, FILE, BOX, REGION, ALL };
+
+// The options that pick soundings out of an archive, shared by wxget and wxplot.
+struct SelectionOptions {
+  std::string archive;                 // --archive DIR
+  std::string support = ".";           // --support DIR
+  std::string from;                    // --from YYYYMMDDHH
+  std::string to;                      // --to YYYYMMDDHH ("": the --from date)
+  std::optional<SoundingHours> hours;  // --hours all|00+12|00|12
+  StationOption stations = StationOption::NONE;
+  int station_options = 0;       // how many station options were given (one is allowed)
+  std::vector<int32_t> numbers;  // --wmo N[,N...] or --wban N[,N...]
+  std::string stations_file;     // --stations-file FILE (WMO numbers, one per line)
+  float box[4] = {};             // --box SOUTH,NORTH,WEST,EAST (north and east positive)
+  LevelSelection levels = LevelSelection::ALL;  // --levels all|mandatory|significant
+};
+
+// wxget's formats: the two text formats (KVT with or without data above 100 mb) and the open
+// formats.
+enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON };
+
+struct GetOptions {
+  SelectionOptions selection;
+  GetFormat format = GetFormat::KVT;  // --format kvt|kvt-100mb|faa604|csv|json
+  std::optional<WindUnits> units;     // --units kt|ms (KNOTS or TENTHS_MS)
+  std::optional<SortOrder> sort;      // --sort time|station
+  std::string output = ".";           // --output DIR, or "-" for standard output
+  std::string files;                  // --files WORD ("": the default)
+  bool quiet = false;                 // --quiet
+  bool list_stations = false;         // --list-stations
+  bool help = false;                  // --help
+  bool version = false;               // --version
+};
+
+// Reads wxget's arguments (program name not included). Returns "" or the usage error.
+std::string parse_get_options(const std::vector<std::string>& args, GetOptions& options);
+
+// Reads arguments that are all selection options. Returns "" or the usage error.
+std::string parse_selection_options(const std::vector<std::string>& args,
+                                    SelectionOptions& options);
+
+// True when `arg` ("--name" or "--name=VALUE") is a selection option; `value_follows` tells
+// whether its value is the next argument.
+bool is_selection_option(std::string_view arg, bool& value_follows);
+
+// Reads "N[,N...]" of positive numbers below 1000000 into `numbers` (appended). False when the
+// text is not such a list.
+bool parse_number_list(std::string_view text, std::vector<int32_t>& numbers);
+
+}  // namespace wxfetch
