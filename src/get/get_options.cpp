@@ -3,7 +3,6 @@
 #include <getopt.h>
 
 #include <cstdlib>
-#include <functional>
 #include <iterator>
 
 namespace wxfetch {
@@ -213,33 +212,6 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
   return apply_selection(code, value, o.selection);
 }
 
-// Runs getopt_long over `args` with the long options `table` (and the short options "hq");
-// hands each option to `apply`. Returns "" or the first error.
-std::string parse_with(const std::vector<std::string>& args, const std::vector<option>& table,
-                       const std::function<std::string(int, std::string_view)>& apply) {
-  std::vector<std::string> words{"wxget"};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  std::vector<option> options = table;
-  options.push_back(option{nullptr, 0, nullptr, 0});
-  optind = 0;  // a fresh scan, also when an earlier one stopped early
-  opterr = 0;
-  const int argc = static_cast<int>(words.size());
-  for (;;) {
-    const int code = getopt_long(argc, argv.data(), "+:hq", options.data(), nullptr);
-    if (code == -1) break;
-    const std::string_view arg = argv[optind - 1];
-    if (code == '?') return "unknown option '" + std::string(arg) + "'";
-    if (code == ':') return "option '" + std::string(arg) + "' needs a value";
-    const std::string error = apply(code, optarg != nullptr ? optarg : "");
-    if (!error.empty()) return error;
-  }
-  if (optind < argc) return "unexpected argument '" + std::string(argv[optind]) + "'";
-  return "";
-}
-
 }  // namespace
 
 bool parse_number_list(std::string_view text, std::vector<int32_t>& numbers) {
@@ -261,10 +233,42 @@ bool parse_number_list(std::string_view text, std::vector<int32_t>& numbers) {
   return true;
 }
 
+std::string parse_long_options(const std::vector<std::string>& args,
+                               const std::vector<option>& table, const OptionHandler& apply,
+                               std::vector<std::string>* operands) {
+  std::vector<std::string> words{"wx"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  std::vector<option> options = table;
+  options.push_back(option{nullptr, 0, nullptr, 0});
+  optind = 0;  // a fresh scan, also when an earlier one stopped early
+  opterr = 0;
+  const int argc = static_cast<int>(words.size());
+  // "+": stop at the first operand when none are wanted, so that it is reported.
+  const char* short_options = operands == nullptr ? "+:hq" : ":hq";
+  for (;;) {
+    const int code = getopt_long(argc, argv.data(), short_options, options.data(), nullptr);
+    if (code == -1) break;
+    const std::string_view arg = argv[optind - 1];
+    if (code == '?') return "unknown option '" + std::string(arg) + "'";
+    if (code == ':') return "option '" + std::string(arg) + "' needs a value";
+    const std::string error = apply(code, optarg != nullptr ? optarg : "");
+    if (!error.empty()) return error;
+  }
+  if (operands != nullptr) {
+    operands->assign(argv.begin() + optind, argv.begin() + argc);
+  } else if (optind < argc) {
+    return "unexpected argument '" + std::string(argv[optind]) + "'";
+  }
+  return "";
+}
+
 std::string parse_get_options(const std::vector<std::string>& args, GetOptions& options) {
   std::vector<option> table(std::begin(SELECTION_OPTIONS), std::end(SELECTION_OPTIONS));
   table.insert(table.end(), std::begin(GET_OPTIONS), std::end(GET_OPTIONS));
-  return parse_with(args, table, [&](int code, std::string_view value) {
+  return parse_long_options(args, table, [&](int code, std::string_view value) {
     return apply_get(code, value, options);
   });
 }
@@ -272,7 +276,7 @@ std::string parse_get_options(const std::vector<std::string>& args, GetOptions& 
 std::string parse_selection_options(const std::vector<std::string>& args,
                                     SelectionOptions& options) {
   const std::vector<option> table(std::begin(SELECTION_OPTIONS), std::end(SELECTION_OPTIONS));
-  return parse_with(args, table, [&](int code, std::string_view value) {
+  return parse_long_options(args, table, [&](int code, std::string_view value) {
     return apply_selection(code, value, options);
   });
 }

@@ -3,7 +3,10 @@
 // of numbers, a known word); what the values mean for the archive is the request's business.
 #pragma once
 
+#include <getopt.h>
+
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +50,16 @@ struct GetOptions {
   bool help = false;                  // --help
   bool version = false;               // --version
 };
+
+// Applies one option (its code in the table, its value or ""); returns "" or the usage error.
+using OptionHandler = std::function<std::string(int code, std::string_view value)>;
+
+// Runs getopt_long over `args` (program name not included) with the long options `table` and the
+// short options -h and -q, handing each option to `apply`. The arguments that are not options
+// go to `operands`; without `operands` they are an error. Returns "" or the first usage error.
+std::string parse_long_options(const std::vector<std::string>& args,
+                               const std::vector<option>& table, const OptionHandler& apply,
+                               std::vector<std::string>* operands = nullptr);
 
 // Reads wxget's arguments (program name not included). Returns "" or the usage error.
 std::string parse_get_options(const std::vector<std::string>& args, GetOptions& options);

@@ -54,6 +54,7 @@ GetReporter::GetReporter(std::ostream& err, std::string program, bool show_progr
 }
 
 void GetReporter::warning(std::string_view line) {
+  if (++warnings_ > MAX_WARNINGS) return;
   err_ << (line_shown_ ? "\n" : "") << program_ << ": warning: " << message_text(line) << "\n";
   line_shown_ = false;
 }
@@ -121,6 +122,9 @@ void GetReporter::show_progress(int32_t date_hour, int32_t wban) {
 std::string GetReporter::finish(bool to_files) {
   if (line_shown_) err_ << "\r\x1b[K" << std::flush;
   line_shown_ = false;
+  if (warnings_ > MAX_WARNINGS) {
+    err_ << program_ << ": warning: " << warnings_ - MAX_WARNINGS << " more warnings not shown\n";
+  }
   const auto count = [](long n, const char* noun) {
     return cformat("%ld %s%s", n, noun, n == 1 ? "" : "s");
   };

@@ -27,6 +27,9 @@ struct RunFailure {
 
 class GetReporter : public ExtractionReporter, public OutputFileReporter {
  public:
+  // A damaged file gives a warning per record: the first ones are shown, the rest counted.
+  static constexpr long MAX_WARNINGS = 10;
+
   // Messages go to `err`, prefixed with "<program>: "; the progress line only when
   // `show_progress`. `plan` and `stations` say how far a sounding lies into the run.
   GetReporter(std::ostream& err, std::string program, bool show_progress, const FilePlan& plan,
@@ -34,7 +37,7 @@ class GetReporter : public ExtractionReporter, public OutputFileReporter {
 
   void status(std::string_view) override {}
   void progress(std::string_view, long, std::string_view, long) override {}
-  // "<program>: warning: ..." with the driver's text.
+  // "<program>: warning: ..." with the driver's text; after MAX_WARNINGS only counted.
   void warning(std::string_view line) override;
   // "<program>: <text>: <system's reason>"; the run then ends with status 2.
   void failure(const char* text) override;
@@ -47,8 +50,8 @@ class GetReporter : public ExtractionReporter, public OutputFileReporter {
 
   // One sounding handed to the writer, at `date_hour` (YYYYMMDDHH) of the station `wban`.
   void sounding(int32_t date_hour, int32_t wban);
-  // Clears the progress line and returns the summary: "N soundings in F files, S.SS s" (or
-  // "on standard output" for a run that writes no files).
+  // Clears the progress line, says how many warnings were not shown, and returns the summary: "N
+  // soundings in F files, S.SS s" (or "on standard output" for a run that writes no files).
   std::string finish(bool to_files);
 
   long soundings() const { return soundings_; }
@@ -71,6 +74,7 @@ class GetReporter : public ExtractionReporter, public OutputFileReporter {
   std::chrono::steady_clock::time_point shown_ = start_;
   long soundings_ = 0;
   int files_ = 0;
+  long warnings_ = 0;
   std::string path_ = "standard output";  // where the text goes
   bool failed_ = false;
   bool no_files_ = false;
