@@ -32,12 +32,6 @@ constexpr const char* USAGE =
     "  --help, --version\n"
     "Exit status: 0 soundings written, 1 nothing matched, 2 usage or I/O error.\n";
 
-// A usage error, an I/O error or an empty result: the line to print and the status.
-struct Outcome {
-  int status = 0;
-  std::string message;
-};
-
 bool pick_structure(const std::string& word, const char* const* words, int count, int& value) {
   for (int i = 0; i < count; ++i) {
     if (word == words[i]) {
@@ -135,31 +129,24 @@ Outcome run_request(const GetOptions& o, const ArchiveTables& tables, const Acce
 // Everything after the options: the tables, the selection, the checks that explain an empty
 // result, and the run.
 Outcome run_options(const GetOptions& o, std::ostream& out, std::ostream& err, bool terminal) {
-  auto tables = std::make_unique<ArchiveTables>();
-  std::string error = load_archive_tables(o.selection, *tables);
+  Selection selection;
+  Outcome outcome = open_selection(o.selection, selection);
+  if (outcome.status != 0) return outcome;
+  AccessRequest& request = selection.request;
+  std::string error = set_output_choices(o, selection.selected->station_count, request);
   if (!error.empty()) return Outcome{2, error};
-  AccessRequest request;
-  auto selected = std::make_unique<SelectedStations>();
-  error = build_selection(o.selection, request, *selected);
-  if (error.empty()) error = set_output_choices(o, selected->station_count, request);
-  if (!error.empty()) return Outcome{2, error};
-  const std::string unknown = unknown_numbers(*tables, request, *selected);
-  select_stations(tables->catalogue, request, *selected);
-  error = empty_selection_reason(*tables, request, *selected, unknown);
-  if (!error.empty()) return Outcome{1, error};
-  if (!unknown.empty()) {
-    err << "wxget: warning: station numbers not in the station tables: " << unknown << "\n";
-  }
+  outcome = select_request_stations(selection, "wxget", err);
+  if (outcome.status != 0) return outcome;
   if (o.list_stations) {
-    out << station_listing(tables->catalogue, *selected);
+    out << station_listing(selection.tables->catalogue, *selection.selected);
     return Outcome{};
   }
   // The one-station default of the file structure counts the selected stations.
-  set_output_choices(o, selected->station_count, request);
-  const FilePlan plan = plan_files(*tables, request, *selected);
-  error = empty_plan_reason(*tables, request, plan, *selected);
-  if (!error.empty()) return Outcome{1, error};
-  return run_request(o, *tables, request, *selected, plan, out, err, terminal);
+  set_output_choices(o, selection.selected->station_count, request);
+  outcome = plan_request_files(selection);
+  if (outcome.status != 0) return outcome;
+  return run_request(o, *selection.tables, request, *selection.selected, selection.plan, out, err,
+                     terminal);
 }
 
 }  // namespace

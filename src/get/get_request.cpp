@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <ostream>
 #include <set>
 
 #include "extraction/period.h"
@@ -305,6 +306,33 @@ std::string station_listing(const StationCatalogue& catalogue, const SelectedSta
                     static_cast<double>(e.longitude), e.elevation, e.period_begin, e.period_end);
   }
   return text;
+}
+
+Outcome open_selection(const SelectionOptions& options, Selection& selection) {
+  std::string error = load_archive_tables(options, *selection.tables);
+  if (error.empty()) error = build_selection(options, selection.request, *selection.selected);
+  return error.empty() ? Outcome{} : Outcome{2, error};
+}
+
+Outcome select_request_stations(Selection& selection, const std::string& program,
+                                std::ostream& err) {
+  selection.unknown = unknown_numbers(*selection.tables, selection.request, *selection.selected);
+  select_stations(selection.tables->catalogue, selection.request, *selection.selected);
+  const std::string reason = empty_selection_reason(*selection.tables, selection.request,
+                                                    *selection.selected, selection.unknown);
+  if (!reason.empty()) return Outcome{1, reason};
+  if (!selection.unknown.empty()) {
+    err << program << ": warning: station numbers not in the station tables: " << selection.unknown
+        << "\n";
+  }
+  return Outcome{};
+}
+
+Outcome plan_request_files(Selection& selection) {
+  selection.plan = plan_files(*selection.tables, selection.request, *selection.selected);
+  const std::string reason =
+      empty_plan_reason(*selection.tables, selection.request, selection.plan, *selection.selected);
+  return reason.empty() ? Outcome{} : Outcome{1, reason};
 }
 
 }  // namespace wxfetch

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +66,30 @@ FilePlan plan_files(const ArchiveTables& tables, const AccessRequest& request,
 // file in it; "" when it holds some.
 std::string empty_plan_reason(const ArchiveTables& tables, const AccessRequest& request,
                               const FilePlan& plan, const SelectedStations& selected);
+
+// The outcome of a step of a command-line program: status 0 and no message when it passed, else
+// the exit status (1: the request matches nothing, 2: a usage or I/O error) and its one line.
+struct Outcome {
+  int status = 0;
+  std::string message;
+};
+
+// A request from the selection options, step by step.
+struct Selection {
+  std::unique_ptr<ArchiveTables> tables = std::make_unique<ArchiveTables>();
+  AccessRequest request;
+  std::unique_ptr<SelectedStations> selected = std::make_unique<SelectedStations>();
+  std::string unknown;  // requested numbers that no catalogue row holds
+  FilePlan plan;
+};
+
+// Loads the tables and builds the request and the requested numbers (status 2 on failure).
+Outcome open_selection(const SelectionOptions& options, Selection& selection);
+// Selects the stations (status 1 when none is); a warning on `err` names unknown numbers.
+Outcome select_request_stations(Selection& selection, const std::string& program,
+                                std::ostream& err);
+// Looks for the selected stations' files (status 1 when there is none).
+Outcome plan_request_files(Selection& selection);
 
 // The selected stations as a table: WMO, WBAN, initials, name, state, country, latitude,
 // longitude, elevation and period of record, one line per selected catalogue row.

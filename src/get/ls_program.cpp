@@ -222,11 +222,6 @@ Listing find_listing(const StationCatalogue& catalogue, const std::vector<int32_
   return listing;
 }
 
-struct Outcome {
-  int status = 0;
-  std::string message;
-};
-
 Outcome list_archive(const LsOptions& o, std::ostream& out) {
   SelectionOptions selection;
   selection.archive = o.archive;
