@@ -6,17 +6,7 @@
 
 namespace wxfetch {
 
-namespace {
-
-// The texts of the tenths values that levels nearly always hold (pressures up to 1200 hPa,
-// temperatures down to -150 C), looked up instead of formed: seven characters and a length each.
-constexpr int64_t TABLE_FIRST = -1500;
-constexpr int64_t TABLE_LAST = 12000;
-
-struct TenthsText {
-  char text[7];
-  uint8_t length;
-};
+namespace detail {
 
 char* form_tenths(char* out, int64_t tenths) {
   const uint64_t magnitude =
@@ -30,10 +20,10 @@ char* form_tenths(char* out, int64_t tenths) {
 
 const TenthsText* tenths_table() {
   static const std::vector<TenthsText> table = [] {
-    std::vector<TenthsText> texts(static_cast<size_t>(TABLE_LAST - TABLE_FIRST + 1));
-    for (int64_t value = TABLE_FIRST; value <= TABLE_LAST; ++value) {
-      char text[MAX_NUMBER_TEXT];
-      TenthsText& entry = texts[static_cast<size_t>(value - TABLE_FIRST)];
+    std::vector<TenthsText> texts(static_cast<size_t>(TENTHS_TABLE_LAST - TENTHS_TABLE_FIRST + 1));
+    for (int64_t value = TENTHS_TABLE_FIRST; value <= TENTHS_TABLE_LAST; ++value) {
+      char text[MAX_NUMBER_TEXT + 8];
+      TenthsText& entry = texts[static_cast<size_t>(value - TENTHS_TABLE_FIRST)];
       entry.length = static_cast<uint8_t>(form_tenths(text, value) - text);
       __builtin_memcpy(entry.text, text, entry.length);
     }
@@ -42,35 +32,16 @@ const TenthsText* tenths_table() {
   return table.data();
 }
 
-}  // namespace
+}  // namespace detail
 
-std::string_view kind_word(int32_t kind) {
-  switch (kind) {
-    case SURFACE:
-      return "surface";
-    case MANDATORY:
-      return "mandatory";
-    case SIGNIFICANT:
-      return "significant";
-    case WIND:
-      return "wind";
-    case TROPOPAUSE:
-      return "tropopause";
-    case MAX_WIND:
-      return "max_wind";
-    default:
-      return "unknown";
-  }
-}
-
-char* put_tenths(char* out, int64_t tenths) {
-  static const TenthsText* const table = tenths_table();
-  if (tenths >= TABLE_FIRST && tenths <= TABLE_LAST) {
-    const TenthsText& entry = table[tenths - TABLE_FIRST];
-    __builtin_memcpy(out, &entry, 8);  // the length byte lands past the text and is overwritten
-    return out + entry.length;
-  }
-  return form_tenths(out, tenths);
+const KindWord& kind_word_text(int32_t kind) {
+  static const KindWord UNKNOWN{"unknown", 7};
+  static const KindWord WORDS[10] = {UNKNOWN,          UNKNOWN,
+                                     UNKNOWN,          UNKNOWN,
+                                     {"mandatory", 9}, {"significant", 11},
+                                     {"wind", 4},      {"tropopause", 10},
+                                     {"max_wind", 8},  {"surface", 7}};
+  return kind >= 0 && kind < 10 ? WORDS[kind] : UNKNOWN;
 }
 
 int32_t wind_speed_tenths(int32_t speed, bool knots) {

@@ -43,6 +43,8 @@ char* put_text(char* out, std::string_view text) {
 
 // The most characters the level part of a CSV row or JSON object takes.
 constexpr size_t LEVEL_ROOM = 256;
+// A CSV row's station and time fields up to this length are copied in one move.
+constexpr size_t PREFIX_ROOM = 64;
 
 // The wmo, wban and initials of a row as the open formats print them.
 std::string_view initials_of(const StationEntry& entry) {
