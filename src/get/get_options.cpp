@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <iterator>
+#include <ostream>
 
 namespace wxfetch {
 
@@ -196,23 +197,43 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
     case FILES:
       o.files = value;
       return "";
-    case QUIET:
-      o.quiet = true;
+  }
+  const std::pair<int, bool*> flags[] = {
+      {QUIET, &o.quiet}, {LIST_STATIONS, &o.list_stations}, {HELP, &o.help}, {VERSION, &o.version}};
+  for (const auto& [flag, set] : flags) {
+    if (code == flag) {
+      *set = true;
       return "";
-    case LIST_STATIONS:
-      o.list_stations = true;
-      return "";
-    case HELP:
-      o.help = true;
-      return "";
-    case VERSION:
-      o.version = true;
-      return "";
+    }
   }
   return apply_selection(code, value, o.selection);
 }
 
 }  // namespace
+
+int answer_usage(const char* program, const std::string& usage_error, bool help, bool version,
+                 const char* usage, std::ostream& out, std::ostream& err) {
+  if (!usage_error.empty()) {
+    err << program << ": " << usage_error << "\nTry '" << program << " --help'.\n";
+    return 2;
+  }
+  if (!help && !version) return -1;
+  if (help) {
+    out << usage;
+  } else {
+    out << program << " " WXFETCH_VERSION "\n";
+  }
+  out.flush();
+  return 0;
+}
+
+int finish_program(const char* program, const Outcome& outcome, std::ostream& out,
+                   std::ostream& err) {
+  out.flush();
+  if (outcome.status != 0) err << program << ": " << outcome.message << "\n";
+  err.flush();
+  return outcome.status;
+}
 
 bool parse_number_list(std::string_view text, std::vector<int32_t>& numbers) {
   if (text.empty()) return false;

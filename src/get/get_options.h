@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,24 @@ struct GetOptions {
   bool help = false;                  // --help
   bool version = false;               // --version
 };
+
+// The outcome of a step of a command-line program: status 0 and no message when it passed, else
+// the exit status (1: the request matches nothing, 2: a usage or I/O error) and its one line.
+struct Outcome {
+  int status = 0;
+  std::string message;
+};
+
+// The start of a program after its options were read: a usage error ("<program>: error" and a
+// hint on `err`, status 2), or the `usage` text for --help or the version for --version on `out`
+// (status 0). Returns -1 when there is neither and the program goes on.
+int answer_usage(const char* program, const std::string& usage_error, bool help, bool version,
+                 const char* usage, std::ostream& out, std::ostream& err);
+
+// The end of a program: flushes `out`, prints the outcome's message ("<program>: message") on
+// `err` unless it passed, and returns its status.
+int finish_program(const char* program, const Outcome& outcome, std::ostream& out,
+                   std::ostream& err);
 
 // Applies one option (its code in the table, its value or ""); returns "" or the usage error.
 using OptionHandler = std::function<std::string(int code, std::string_view value)>;

@@ -154,20 +154,10 @@ Outcome run_options(const GetOptions& o, std::ostream& out, std::ostream& err, b
 int run_wxget(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
               bool terminal) {
   GetOptions options;
-  const std::string usage_error = parse_get_options(args, options);
-  if (!usage_error.empty()) {
-    err << "wxget: " << usage_error << "\nTry 'wxget --help'.\n";
-    return 2;
-  }
-  if (options.help || options.version) {
-    out << (options.help ? USAGE : "wxget " WXFETCH_VERSION "\n");
-    out.flush();
-    return 0;
-  }
-  const Outcome outcome = run_options(options, out, err, terminal);
-  if (outcome.status != 0) err << "wxget: " << outcome.message << "\n";
-  err.flush();
-  return outcome.status;
+  const int status = answer_usage("wxget", parse_get_options(args, options), options.help,
+                                  options.version, USAGE, out, err);
+  if (status >= 0) return status;
+  return finish_program("wxget", run_options(options, out, err, terminal), out, err);
 }
 
 }  // namespace wxfetch

@@ -67,13 +67,6 @@ FilePlan plan_files(const ArchiveTables& tables, const AccessRequest& request,
 std::string empty_plan_reason(const ArchiveTables& tables, const AccessRequest& request,
                               const FilePlan& plan, const SelectedStations& selected);
 
-// The outcome of a step of a command-line program: status 0 and no message when it passed, else
-// the exit status (1: the request matches nothing, 2: a usage or I/O error) and its one line.
-struct Outcome {
-  int status = 0;
-  std::string message;
-};
-
 // A request from the selection options, step by step.
 struct Selection {
   std::unique_ptr<ArchiveTables> tables = std::make_unique<ArchiveTables>();

@@ -7,6 +7,7 @@
 #include <set>
 #include <system_error>
 
+#include "extraction/record_reader.h"
 #include "records/station_entry.h"
 #include "text.h"
 
@@ -14,7 +15,6 @@ namespace wxfetch {
 
 namespace {
 
-constexpr size_t HEADER_BYTES = 34;
 constexpr size_t DAY_ENTRY_BYTES = 5;
 constexpr size_t SOUNDING_ENTRY_BYTES = 5;
 // The bytes read at first: the header and a directory of up to about 800 soundings.
@@ -129,7 +129,7 @@ StationYear scan_station_year(const std::string& path, int year) {
     counts.problem = "cannot be read";
     return counts;
   }
-  size_t at = HEADER_BYTES;
+  size_t at = FILE_HEADER_BYTES;
   for (int month = 1; month <= 12; ++month) {
     for (int day = 1; day <= 31; ++day) {
       const int32_t date = year * 1000000 + month * 10000 + day * 100;

@@ -308,19 +308,10 @@ void write_listing(const Listing& listing, ListingFormat format, std::ostream& o
 
 int run_wxls(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   LsOptions options;
-  const std::string usage_error = parse_ls_options(args, options);
-  if (!usage_error.empty()) {
-    err << "wxls: " << usage_error << "\nTry 'wxls --help'.\n";
-    return 2;
-  }
-  if (options.help || options.version) {
-    out << (options.help ? USAGE : "wxls " WXFETCH_VERSION "\n");
-    return 0;
-  }
-  const Outcome outcome = list_archive(options, out);
-  out.flush();
-  if (outcome.status != 0) err << "wxls: " << outcome.message << "\n";
-  return outcome.status;
+  const int status = answer_usage("wxls", parse_ls_options(args, options), options.help,
+                                  options.version, USAGE, out, err);
+  if (status >= 0) return status;
+  return finish_program("wxls", list_archive(options, out), out, err);
 }
 
 }  // namespace wxfetch

@@ -127,10 +127,7 @@ Outcome draw_request(const std::vector<std::string>& args, std::ostream& out, st
 int run_wxplot_command(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                        std::ostream& err) {
   if (!archive_mode(args)) return run_wxplot(args, in, out, err);
-  const Outcome outcome = draw_request(args, out, err);
-  out.flush();
-  if (outcome.status != 0) err << "wxplot: " << outcome.message << "\n";
-  return outcome.status;
+  return finish_program("wxplot", draw_request(args, out, err), out, err);
 }
 
 }  // namespace wxfetch
