@@ -154,8 +154,10 @@ Outcome run_options(const GetOptions& o, std::ostream& out, std::ostream& err, b
 int run_wxget(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
               bool terminal) {
   GetOptions options;
-  const int status = answer_usage("wxget", parse_get_options(args, options), options.help,
-                                  options.version, USAGE, out, err);
+  // Parsed first: the flags it sets are read by answer_usage.
+  const std::string usage_error = parse_get_options(args, options);
+  const int status =
+      answer_usage("wxget", usage_error, options.help, options.version, USAGE, out, err);
   if (status >= 0) return status;
   return finish_program("wxget", run_options(options, out, err, terminal), out, err);
 }

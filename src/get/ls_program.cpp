@@ -308,8 +308,10 @@ void write_listing(const Listing& listing, ListingFormat format, std::ostream& o
 
 int run_wxls(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   LsOptions options;
-  const int status = answer_usage("wxls", parse_ls_options(args, options), options.help,
-                                  options.version, USAGE, out, err);
+  // Parsed first: the flags it sets are read by answer_usage.
+  const std::string usage_error = parse_ls_options(args, options);
+  const int status =
+      answer_usage("wxls", usage_error, options.help, options.version, USAGE, out, err);
   if (status >= 0) return status;
   return finish_program("wxls", list_archive(options, out), out, err);
 }

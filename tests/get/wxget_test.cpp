@@ -11,6 +11,7 @@
 
 #include "dialogue/startup.h"
 #include "get/get_program.h"
+#include "get/ls_program.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -204,6 +205,21 @@ TEST(WxgetStatus, EveryOutcomeHasItsStatusAndOneLineReason) {
     SCOPED_TRACE(c.message);
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_NE(("\n" + run.err).find("\n" + c.message), std::string::npos) << run.err;
+  }
+}
+
+// --help and --version answer alone, whatever else the command line lacks.
+TEST(WxgetStatus, HelpAndVersionAnswerAtOnce) {
+  for (const char* word : {"--help", "-h", "--version"}) {
+    SCOPED_TRACE(word);
+    std::ostringstream out, err;
+    EXPECT_EQ(run_wxget({word}, out, err, false), 0);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(out.str().rfind(word[2] == 'v' ? "wxget " : "Usage: wxget", 0), 0u) << out.str();
+    std::ostringstream ls_out, ls_err;
+    EXPECT_EQ(run_wxls({word}, ls_out, ls_err), 0);
+    EXPECT_EQ(ls_err.str(), "");
+    EXPECT_NE(ls_out.str().find("wxls"), std::string::npos);
   }
 }
 
