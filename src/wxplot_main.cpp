@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "plot/plot_program.h"
+#include "get/plot_archive.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return wxfetch::run_wxplot(args, std::cin, std::cout, std::cerr);
+  return wxfetch::run_wxplot_command(args, std::cin, std::cout, std::cerr);
 }

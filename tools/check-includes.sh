@@ -3,6 +3,7 @@
 #
 #   records, console  <-  database, stations, output  <-  extraction  <-  dialogue, the programs
 #   records  <-  analysis  <-  plot
+#   all of these  <-  get (the command-line programs wxget, wxls, wxplot --archive)
 #
 # - records/ (the shared values) and console/ include nothing of the other subsystems;
 # - database/ includes records/ only; stations/ and output/ include records/ and console/;
@@ -10,6 +11,7 @@
 #   interface (output/sounding_writer.h);
 # - analysis/ (thermodynamics and indices) includes records/ only; plot/ (pictures) includes
 #   records/, analysis/ and of output/ only the writer interface;
+# - get/ includes every subsystem but dialogue/ and the top-level program files;
 # - dialogue/ and the top-level program files may include anything; text.h and
 #   number_format.h (top-level helpers) may be included by anyone and include nothing.
 # and when the includes between concepts (a header and its source file are one concept) form a
@@ -45,6 +47,12 @@ allowed() {
         records | analysis) return 0 ;;
         output) [ "$target" = output/sounding_writer.h ] ;;
         *) return 1 ;;
+      esac
+      ;;
+    get)
+      case "$module" in
+        dialogue | top) return 1 ;;
+        *) return 0 ;;
       esac
       ;;
     helper) return 1 ;;

@@ -11,6 +11,7 @@
 
 #include "console/console.h"
 #include "number_format.h"
+#include "output/level_selection.h"
 #include "output/output_stream.h"
 #include "records/station_entry.h"
 #include "text.h"
@@ -42,20 +43,6 @@ int32_t whole_mb_truncated(int32_t pressure, int32_t floor) {
   if (pressure == MISSING_VALUE) return ABSENT_100MB;
   const int32_t mb = pressure / 10;
   return mb < floor ? floor : mb;
-}
-
-// The kinds of level each level type selects, one bit per kind: surface and mandatory levels
-// always; significant levels unless only mandatory levels are wanted; wind, tropopause and
-// maximum-wind levels only when all levels are wanted.
-uint32_t selected_kinds(LevelSelection levels) {
-  uint32_t kinds = 1u << SURFACE | 1u << MANDATORY;
-  if (levels != LevelSelection::MANDATORY) kinds |= 1u << SIGNIFICANT;
-  if (levels == LevelSelection::ALL) kinds |= 1u << WIND | 1u << TROPOPAUSE | 1u << MAX_WIND;
-  return kinds;
-}
-
-bool is_selected(int32_t kind, uint32_t kinds) {
-  return kind >= 0 && kind < 32 && (kinds >> kind & 1) != 0;
 }
 
 // The type 1 line up to its release time: "%7d %6ld %6ld %6.2f%c%5.2f%c %5d " (with "% 6.2f" for

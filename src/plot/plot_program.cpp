@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* USAGE =
     "Usage: wxplot --input FILE [--output DIR | --html FILE] [--indices] [--format csv|json]\n"
+    "       wxplot --archive DIR --support DIR --from YYYYMMDDHH [--to YYYYMMDDHH] STATIONS\n"
+    "              [--hours ...] [--levels ...] [--output DIR | --html FILE] [--indices] ...\n"
     "Draws each sounding of a KVT or CSV file as a Skew-T log-p picture and computes its\n"
     "stability indices.\n"
     "  --input FILE    a KVT file written by wxfetch or a CSV file written by wxget (- for\n"
@@ -25,6 +27,9 @@ constexpr const char* USAGE =
     "  --html FILE     write one self-contained HTML page of every picture instead\n"
     "  --indices       print the indices on standard output, one CSV row per sounding\n"
     "  --format json   print the indices as JSON Lines instead (implies --indices)\n"
+    "  --archive DIR   draw the soundings of a request from an archive instead, chosen with\n"
+    "                  wxget's options (STATIONS: --wmo, --wban, --stations-file, --box,\n"
+    "                  --region or --all-stations; see wxget --help)\n"
     "  --help, --version\n";
 
 std::string system_error(const std::string& name) {

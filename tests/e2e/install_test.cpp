@@ -83,10 +83,10 @@ std::string Install::log_;
 
 TEST_F(Install, PlacesProgramsPagesSupportFilesAndTheSampleArchive) {
   ASSERT_EQ(status_, 0) << log_;
-  for (const char* program : {"bin/wxfetch", "bin/wxpack"}) {
+  for (const char* program : {"bin/wxfetch", "bin/wxpack", "bin/wxget", "bin/wxls"}) {
     EXPECT_TRUE(is_executable(installed(program))) << program;
   }
-  for (const char* page : {"wxfetch.1", "wxpack.1"}) {
+  for (const char* page : {"wxfetch.1", "wxpack.1", "wxget.1", "wxls.1"}) {
     // The pages carry the program's version in their title line.
     EXPECT_NE(read_file(testing::source_dir() / "man" / page)
                   .find(std::string("\"wxfetch ") + WXFETCH_VERSION + "\""),
@@ -138,6 +138,8 @@ TEST_F(Install, ManualPagesRenderWithoutWarnings) {
       {"wxfetch.1", "wxfetch - interactive access to an archive of upper-air soundings"},
       {"wxpack.1", "wxpack - write or import upper-air soundings into an archive"},
       {"wxplot.1", "wxplot - Skew-T pictures and stability indices of upper-air soundings"},
+      {"wxget.1", "wxget - soundings of one request from an upper-air archive"},
+      {"wxls.1", "wxls - what an upper-air archive holds"},
   };
   for (const Page& page : pages) {
     SCOPED_TRACE(page.file);

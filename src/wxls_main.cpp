@@ -1,0 +1,12 @@
+// wxls: what an upper-air archive holds.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "get/ls_program.h"
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  return wxfetch::run_wxls(args, std::cout, std::cerr);
+}
