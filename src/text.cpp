@@ -53,4 +53,8 @@ void append_separator(std::string& directory) {
   if (!directory.empty() && directory.back() != '/') directory += '/';
 }
 
+std::string iso_time(int year, int month, int day, int hour) {
+  return cformat("%04d-%02d-%02dT%02d:00Z", year, month, day, hour);
+}
+
 }  // namespace wxfetch

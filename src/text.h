@@ -24,6 +24,10 @@ std::string_view first_word(std::string_view text);
 // A directory as the messages show it: "<current directory>" for the empty text.
 std::string shown_directory(const std::string& directory);
 
+// A date and hour in ISO 8601 UTC: "1999-03-01T00:00Z" (fields out of their range print as
+// they are).
+std::string iso_time(int year, int month, int day, int hour);
+
 // Appends the directory separator "/" to a directory text that does not end in one; the empty
 // text (the current directory) stays empty.
 void append_separator(std::string& directory);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text.h"
+
 namespace wxfetch {
 
 namespace {
@@ -53,9 +55,7 @@ std::string date_hour_text(const Profile& p) {
 }
 
 std::string iso_time_text(const Profile& p) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:00Z", p.year, p.month, p.day, p.hour);
-  return text;
+  return iso_time(p.year, p.month, p.day, p.hour);
 }
 
 Profile profile_from_sounding(const Sounding& sounding, const StationInfo& station) {

@@ -19,9 +19,6 @@ inline bool present(double value) {
   return !std::isnan(value);
 }
 
-// Knots in one metre per second.
-constexpr double KNOTS_PER_MS = 1.943844;
-
 struct StationInfo {
   long wmo = 0;
   long wban = 0;

@@ -1,5 +1,6 @@
 #include "get/level_text.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -36,23 +37,26 @@ const TenthsText* tenths_table() {
 
 const KindWord& kind_word_text(int32_t kind) {
   static const KindWord UNKNOWN{"unknown", 7};
-  static const KindWord WORDS[10] = {UNKNOWN,          UNKNOWN,
-                                     UNKNOWN,          UNKNOWN,
-                                     {"mandatory", 9}, {"significant", 11},
-                                     {"wind", 4},      {"tropopause", 10},
-                                     {"max_wind", 8},  {"surface", 7}};
-  return kind >= 0 && kind < 10 ? WORDS[kind] : UNKNOWN;
+  // Fixed-size copies of the words, so that the writers copy a whole field at once.
+  static const std::array<KindWord, 10> WORDS = [] {
+    std::array<KindWord, 10> words{};
+    for (size_t kind = 0; kind < words.size(); ++kind) {
+      const std::string_view word = LEVEL_KIND_WORDS[kind];
+      if (word.empty()) {
+        words[kind] = UNKNOWN;
+      } else {
+        word.copy(words[kind].text, word.size());
+        words[kind].length = static_cast<uint8_t>(word.size());
+      }
+    }
+    return words;
+  }();
+  return kind >= 0 && kind < 10 ? WORDS[static_cast<size_t>(kind)] : UNKNOWN;
 }
 
 int32_t wind_speed_tenths(int32_t speed, bool knots) {
   if (!knots || speed == MISSING_VALUE) return speed;
-  return static_cast<int32_t>(std::lround(speed * OPEN_KNOTS_FACTOR));
-}
-
-std::string iso_time(int year, int month, int day, int hour) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:00Z", year, month, day, hour);
-  return text;
+  return static_cast<int32_t>(std::lround(speed * KNOTS_PER_MS));
 }
 
 std::string release_time_text(int32_t hhmm) {

@@ -13,10 +13,6 @@
 
 namespace wxfetch {
 
-// Knots in one metre per second, exactly; the open formats convert with this factor (the text
-// formats keep their own).
-constexpr double OPEN_KNOTS_FACTOR = 1.943844;
-
 // The longest text put_tenths and put_integer write.
 constexpr size_t MAX_NUMBER_TEXT = MAX_INTEGER_TEXT + 2;
 
@@ -81,9 +77,6 @@ inline char* put_integer(char* out, int64_t value) {
 // A wind speed in tenths of m/s as tenths of the output unit: unchanged for m/s, rounded to the
 // nearest tenth of a knot for knots. MISSING_VALUE stays MISSING_VALUE.
 int32_t wind_speed_tenths(int32_t speed, bool knots);
-
-// "1999-03-01T00:00Z" (17 characters; fields out of their range print as they are).
-std::string iso_time(int year, int month, int day, int hour);
 
 // The release time hhmm as "23:09", or "" when absent or not a time of day.
 std::string release_time_text(int32_t hhmm);

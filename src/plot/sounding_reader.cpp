@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <iterator>
 #include <optional>
 
 namespace wxfetch {
@@ -230,11 +230,10 @@ bool csv_number(const std::string& field, double& value) {
 }
 
 int32_t kind_of_word(const std::string& word) {
-  static const std::map<std::string, int32_t> kinds = {
-      {"surface", SURFACE}, {"mandatory", MANDATORY},   {"significant", SIGNIFICANT},
-      {"wind", WIND},       {"tropopause", TROPOPAUSE}, {"max_wind", MAX_WIND}};
-  const auto it = kinds.find(word);
-  return it == kinds.end() ? NO_KIND : it->second;
+  for (int32_t kind = 0; kind < static_cast<int32_t>(std::size(LEVEL_KIND_WORDS)); ++kind) {
+    if (!word.empty() && word == LEVEL_KIND_WORDS[kind]) return kind;
+  }
+  return NO_KIND;
 }
 
 bool parse_iso_time(const std::string& text, Profile& p) {

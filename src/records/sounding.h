@@ -9,6 +9,10 @@
 namespace wxfetch {
 
 constexpr int32_t MISSING_VALUE = 99999;
+
+// Knots in one metre per second, exactly. The open formats and the indices convert with it; the
+// KVT and FAA604 writers keep their own factor (KNOTS_FACTOR).
+constexpr double KNOTS_PER_MS = 1.943844;
 constexpr int MAX_LEVELS = 350;
 // A sounding is written only when more than this many levels remain after the clean-up (and
 // after a writer's own cut).
@@ -23,6 +27,10 @@ enum LevelKind : int32_t {
   MAX_WIND = 8,
   SURFACE = 9,
 };
+
+// The word of each level kind in the open formats (CSV and JSON); "" for a value of no kind.
+inline constexpr const char* LEVEL_KIND_WORDS[10] = {
+    "", "", "", "", "mandatory", "significant", "wind", "tropopause", "max_wind", "surface"};
 
 // Standard pressures in tenths of mb.
 inline constexpr int32_t MANDATORY_PRESSURES[22] = {10000, 9250, 8500, 7000, 5000, 4000, 3500, 3000,
