@@ -48,7 +48,6 @@ constexpr option SELECTION_OPTIONS[] = {
     {"all-stations", no_argument, nullptr, ALL_STATIONS},
     {"levels", required_argument, nullptr, LEVELS},
 };
-constexpr size_t SELECTION_COUNT = std::size(SELECTION_OPTIONS);
 
 constexpr option GET_OPTIONS[] = {
     {"format", required_argument, nullptr, FORMAT},
@@ -104,8 +103,9 @@ void count_station_option(SelectionOptions& o, StationOption choice) {
   ++o.station_options;
 }
 
-// Applies one selection option; returns "" or its error.
-std::string apply_selection(int code, std::string_view value, SelectionOptions& o) {
+}  // namespace
+
+std::string apply_selection_option(int code, std::string_view value, SelectionOptions& o) {
   static constexpr std::pair<const char*, SoundingHours> HOUR_WORDS[] = {
       {"all", SoundingHours::ALL},
       {"00+12", SoundingHours::ZERO_AND_TWELVE},
@@ -163,6 +163,8 @@ std::string apply_selection(int code, std::string_view value, SelectionOptions& 
   return "unknown option";
 }
 
+namespace {
+
 // Applies one of wxget's own options; returns "" or its error.
 std::string apply_get(int code, std::string_view value, GetOptions& o) {
   static constexpr std::pair<const char*, GetFormat> FORMAT_WORDS[] = {
@@ -206,7 +208,7 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
       return "";
     }
   }
-  return apply_selection(code, value, o.selection);
+  return apply_selection_option(code, value, o.selection);
 }
 
 }  // namespace
@@ -287,34 +289,15 @@ std::string parse_long_options(const std::vector<std::string>& args,
 }
 
 std::string parse_get_options(const std::vector<std::string>& args, GetOptions& options) {
-  std::vector<option> table(std::begin(SELECTION_OPTIONS), std::end(SELECTION_OPTIONS));
+  std::vector<option> table = selection_option_table();
   table.insert(table.end(), std::begin(GET_OPTIONS), std::end(GET_OPTIONS));
   return parse_long_options(args, table, [&](int code, std::string_view value) {
     return apply_get(code, value, options);
   });
 }
 
-std::string parse_selection_options(const std::vector<std::string>& args,
-                                    SelectionOptions& options) {
-  const std::vector<option> table(std::begin(SELECTION_OPTIONS), std::end(SELECTION_OPTIONS));
-  return parse_long_options(args, table, [&](int code, std::string_view value) {
-    return apply_selection(code, value, options);
-  });
-}
-
-bool is_selection_option(std::string_view arg, bool& value_follows) {
-  if (arg.substr(0, 2) != "--") return false;
-  const size_t equals = arg.find('=');
-  const std::string_view name =
-      arg.substr(2, equals == std::string_view::npos ? equals : equals - 2);
-  for (size_t i = 0; i < SELECTION_COUNT; ++i) {
-    if (name == SELECTION_OPTIONS[i].name) {
-      value_follows =
-          SELECTION_OPTIONS[i].has_arg == required_argument && equals == std::string_view::npos;
-      return true;
-    }
-  }
-  return false;
+std::vector<option> selection_option_table() {
+  return {std::begin(SELECTION_OPTIONS), std::end(SELECTION_OPTIONS)};
 }
 
 }  // namespace wxfetch

@@ -83,13 +83,15 @@ std::string parse_long_options(const std::vector<std::string>& args,
 // Reads wxget's arguments (program name not included). Returns "" or the usage error.
 std::string parse_get_options(const std::vector<std::string>& args, GetOptions& options);
 
-// Reads arguments that are all selection options. Returns "" or the usage error.
-std::string parse_selection_options(const std::vector<std::string>& args,
-                                    SelectionOptions& options);
+// The first option code free for a program's own options beside the selection options.
+constexpr int FIRST_PROGRAM_OPTION = 512;
 
-// True when `arg` ("--name" or "--name=VALUE") is a selection option; `value_follows` tells
-// whether its value is the next argument.
-bool is_selection_option(std::string_view arg, bool& value_follows);
+// The long options that pick soundings (--archive, --support, --from, ... --levels), for a
+// program that reads them beside its own options.
+std::vector<option> selection_option_table();
+
+// Applies one option of selection_option_table(); returns "" or the usage error.
+std::string apply_selection_option(int code, std::string_view value, SelectionOptions& options);
 
 // Reads "N[,N...]" of positive numbers below 1000000 into `numbers` (appended). False when the
 // text is not such a list.

@@ -53,46 +53,98 @@ class PlotSoundingWriter : public SoundingWriter {
   uint32_t kinds_ = 0;
 };
 
-bool archive_mode(const std::vector<std::string>& args) {
-  return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
-    return arg == "--archive" || arg.rfind("--archive=", 0) == 0;
-  });
+constexpr const char* USAGE =
+    "Usage: wxplot --input FILE [--output DIR | --html FILE] [--indices] [--format csv|json]\n"
+    "       wxplot --archive DIR --support DIR --from YYYYMMDDHH [--to YYYYMMDDHH] STATIONS\n"
+    "              [--hours ...] [--levels ...] [--output DIR | --html FILE] [--indices] ...\n"
+    "Draws each sounding of a KVT or CSV file as a Skew-T log-p picture and computes its\n"
+    "stability indices.\n"
+    "  --input FILE    a KVT file written by wxfetch or a CSV file written by wxget (- for\n"
+    "                  standard input)\n"
+    "  --output DIR    write one SVG file per sounding into DIR (default: current directory)\n"
+    "  --html FILE     write one self-contained HTML page of every picture instead\n"
+    "  --indices       print the indices on standard output, one CSV row per sounding\n"
+    "  --format json   print the indices as JSON Lines instead (implies --indices)\n"
+    "  --archive DIR   draw the soundings of a request from an archive instead, chosen with\n"
+    "                  wxget's options (STATIONS: --wmo, --wban, --stations-file, --box,\n"
+    "                  --region or --all-stations; see wxget --help)\n"
+    "  --help, --version\n";
+
+enum PlotCode : int { INPUT = FIRST_PROGRAM_OPTION, OUTPUT, HTML, INDICES, FORMAT, VERSION };
+
+// wxplot's command line: the drawing options, and the selection options of archive mode.
+struct PlotCommand {
+  PlotOptions plot;
+  SelectionOptions selection;
+  bool selection_given = false;  // any selection option, --archive included
+  bool help = false;
+  bool version = false;
+};
+
+std::string apply_plot_option(int code, std::string_view value, PlotCommand& c) {
+  switch (code) {
+    case INPUT:
+      c.plot.input = value;
+      return "";
+    case OUTPUT:
+      c.plot.output_directory = value;
+      c.plot.output_given = true;
+      return "";
+    case HTML:
+      c.plot.html_file = value;
+      return "";
+    case INDICES:
+      if (c.plot.indices == IndexFormat::NONE) c.plot.indices = IndexFormat::CSV;
+      return "";
+    case FORMAT:
+      if (value == "csv" || value == "json") {
+        c.plot.indices = value == "csv" ? IndexFormat::CSV : IndexFormat::JSON;
+        return "";
+      }
+      return "unknown format '" + std::string(value) + "' (csv or json)";
+    case VERSION:
+      c.version = true;
+      return "";
+    case 'h':
+      c.help = true;
+      return "";
+    case 'q':
+      return "unknown option '-q'";
+  }
+  c.selection_given = true;
+  return apply_selection_option(code, value, c.selection);
 }
 
-// Splits the arguments into the selection options (with their values) and wxplot's own.
-void split_arguments(const std::vector<std::string>& args, std::vector<std::string>& selection,
-                     std::vector<std::string>& plot) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    bool value_follows = false;
-    if (!is_selection_option(args[i], value_follows)) {
-      plot.push_back(args[i]);
-      continue;
-    }
-    selection.push_back(args[i]);
-    if (value_follows && i + 1 < args.size()) selection.push_back(args[++i]);
+std::string parse_plot_command(const std::vector<std::string>& args, PlotCommand& c) {
+  std::vector<option> table = selection_option_table();
+  table.insert(table.end(), {{"input", required_argument, nullptr, INPUT},
+                             {"output", required_argument, nullptr, OUTPUT},
+                             {"html", required_argument, nullptr, HTML},
+                             {"indices", no_argument, nullptr, INDICES},
+                             {"format", required_argument, nullptr, FORMAT},
+                             {"help", no_argument, nullptr, 'h'},
+                             {"version", no_argument, nullptr, VERSION}});
+  const std::string error = parse_long_options(args, table, [&](int code, std::string_view value) {
+    return apply_plot_option(code, value, c);
+  });
+  if (!error.empty() || c.help || c.version) return error;
+  const bool archive = !c.selection.archive.empty();
+  if (archive && !c.plot.input.empty()) return "--input and --archive exclude each other";
+  if (!archive && c.selection_given) return "the selection options need --archive DIR";
+  if (!archive && c.plot.input.empty()) return "--input FILE is needed";
+  if (c.plot.output_given && !c.plot.html_file.empty()) {
+    return "--output and --html exclude each other";
   }
+  // The archive stands where a file would: it names the HTML page.
+  if (archive) c.plot.input = c.selection.archive;
+  return "";
 }
 
 // The request's soundings into the plot writer.
-Outcome draw_request(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> selection_args, plot_args;
-  split_arguments(args, selection_args, plot_args);
-  SelectionOptions selection_options;
-  std::string error = parse_selection_options(selection_args, selection_options);
-  if (!error.empty()) return Outcome{2, error};
-  if (std::any_of(plot_args.begin(), plot_args.end(), [](const std::string& arg) {
-        return arg == "--input" || arg.rfind("--input=", 0) == 0;
-      })) {
-    return Outcome{2, "--input and --archive exclude each other"};
-  }
-  // The archive stands where a file would: it names the HTML page.
-  plot_args.insert(plot_args.begin(), {"--input", selection_options.archive});
-  PlotOptions plot_options;
-  error = parse_plot_options(plot_args, plot_options);
-  if (!error.empty()) return Outcome{2, error};
-
+Outcome draw_request(const PlotCommand& command, std::ostream& out, std::ostream& err) {
+  const PlotOptions& plot_options = command.plot;
   Selection selection;
-  Outcome outcome = open_selection(selection_options, selection);
+  Outcome outcome = open_selection(command.selection, selection);
   if (outcome.status == 0) outcome = select_request_stations(selection, "wxplot", err);
   if (outcome.status == 0) outcome = plan_request_files(selection);
   if (outcome.status != 0) return outcome;
@@ -126,8 +178,13 @@ Outcome draw_request(const std::vector<std::string>& args, std::ostream& out, st
 
 int run_wxplot_command(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                        std::ostream& err) {
-  if (!archive_mode(args)) return run_wxplot(args, in, out, err);
-  return finish_program("wxplot", draw_request(args, out, err), out, err);
+  PlotCommand command;
+  const std::string usage_error = parse_plot_command(args, command);
+  const int status =
+      answer_usage("wxplot", usage_error, command.help, command.version, USAGE, out, err);
+  if (status >= 0) return status;
+  if (command.selection.archive.empty()) return run_wxplot(command.plot, in, out, err);
+  return finish_program("wxplot", draw_request(command, out, err), out, err);
 }
 
 }  // namespace wxfetch

@@ -9,7 +9,7 @@
 
 namespace wxfetch {
 
-// Runs wxplot: in archive mode when an argument is --archive, else as run_wxplot does.
+// Runs wxplot with its command line: in archive mode with --archive, else on --input's file.
 // Returns 0 when soundings were drawn, 1 when the request matched nothing (with the reason),
 // 2 for a usage or I/O error.
 int run_wxplot_command(const std::vector<std::string>& args, std::istream& in, std::ostream& out,

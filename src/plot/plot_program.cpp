@@ -15,77 +15,11 @@ namespace wxfetch {
 
 namespace {
 
-constexpr const char* USAGE =
-    "Usage: wxplot --input FILE [--output DIR | --html FILE] [--indices] [--format csv|json]\n"
-    "       wxplot --archive DIR --support DIR --from YYYYMMDDHH [--to YYYYMMDDHH] STATIONS\n"
-    "              [--hours ...] [--levels ...] [--output DIR | --html FILE] [--indices] ...\n"
-    "Draws each sounding of a KVT or CSV file as a Skew-T log-p picture and computes its\n"
-    "stability indices.\n"
-    "  --input FILE    a KVT file written by wxfetch or a CSV file written by wxget (- for\n"
-    "                  standard input)\n"
-    "  --output DIR    write one SVG file per sounding into DIR (default: current directory)\n"
-    "  --html FILE     write one self-contained HTML page of every picture instead\n"
-    "  --indices       print the indices on standard output, one CSV row per sounding\n"
-    "  --format json   print the indices as JSON Lines instead (implies --indices)\n"
-    "  --archive DIR   draw the soundings of a request from an archive instead, chosen with\n"
-    "                  wxget's options (STATIONS: --wmo, --wban, --stations-file, --box,\n"
-    "                  --region or --all-stations; see wxget --help)\n"
-    "  --help, --version\n";
-
 std::string system_error(const std::string& name) {
   return name + ": " + std::strerror(errno);
 }
 
-// Takes the value of option `name` from "--name=VALUE" or the next argument.
-bool option_value(const std::vector<std::string>& args, size_t& i, const std::string& name,
-                  std::string& value, std::string& error) {
-  const std::string& arg = args[i];
-  if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
-    value = arg.substr(name.size() + 1);
-    return true;
-  }
-  if (arg != name) return false;
-  if (i + 1 >= args.size()) {
-    error = "option " + name + " needs a value";
-    return true;
-  }
-  value = args[++i];
-  return true;
-}
-
 }  // namespace
-
-std::string parse_plot_options(const std::vector<std::string>& args, PlotOptions& o) {
-  std::string error, format;
-  for (size_t i = 0; i < args.size() && error.empty(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      o.help = true;
-    } else if (arg == "--version") {
-      o.version = true;
-    } else if (arg == "--indices") {
-      if (o.indices == IndexFormat::NONE) o.indices = IndexFormat::CSV;
-    } else if (option_value(args, i, "--input", o.input, error) ||
-               option_value(args, i, "--html", o.html_file, error)) {
-    } else if (option_value(args, i, "--output", o.output_directory, error)) {
-      o.output_given = true;
-    } else if (option_value(args, i, "--format", format, error)) {
-      if (format == "json")
-        o.indices = IndexFormat::JSON;
-      else if (format == "csv")
-        o.indices = IndexFormat::CSV;
-      else if (error.empty())
-        error = "unknown format '" + format + "' (csv or json)";
-    } else {
-      error = "unknown option '" + arg + "'";
-    }
-  }
-  if (error.empty() && !o.help && !o.version && o.input.empty()) error = "--input FILE is needed";
-  if (error.empty() && o.output_given && !o.html_file.empty()) {
-    error = "--output and --html exclude each other";
-  }
-  return error;
-}
 
 std::string svg_file_name(const Profile& profile) {
   return std::to_string(profile.station.wmo) + "_" + profile.station.initials + "_" +
@@ -153,18 +87,7 @@ bool PlotWriter::end(std::string& error) {
   return true;
 }
 
-int run_wxplot(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-               std::ostream& err) {
-  PlotOptions options;
-  const std::string usage_error = parse_plot_options(args, options);
-  if (!usage_error.empty()) {
-    err << "wxplot: " << usage_error << "\n" << USAGE;
-    return 2;
-  }
-  if (options.help || options.version) {
-    out << (options.help ? USAGE : "wxplot " WXFETCH_VERSION "\n");
-    return 0;
-  }
+int run_wxplot(const PlotOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
   std::string text;
   if (options.input == "-") {
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

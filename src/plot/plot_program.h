@@ -1,4 +1,4 @@
-// The wxplot program: options, and the writer that turns each sounding into an SVG picture, a
+// The wxplot program: its options, and the writer that turns each sounding into an SVG picture, a
 // section of one HTML page and a row of indices. The writer takes the soundings one at a time
 // (begin, one sounding, end), so that a reader of files and, later, the extraction drivers over
 // an archive can both feed it.
@@ -24,12 +24,7 @@ struct PlotOptions {
   bool output_given = false;
   std::string html_file;                    // --html FILE: one page instead of SVG files
   IndexFormat indices = IndexFormat::NONE;  // --indices, --format csv|json
-  bool help = false;
-  bool version = false;
 };
-
-// Parses the arguments (without the program name). Returns an empty text, or the usage error.
-std::string parse_plot_options(const std::vector<std::string>& args, PlotOptions& options);
 
 // Writes what the options ask for: SVG files in the output directory (unless an HTML page is
 // asked for, or only indices), the HTML page, and indices on `out`. Each call returns false with
@@ -57,9 +52,8 @@ class PlotWriter {
 // KVT file of a station series with one file per sounding).
 std::string svg_file_name(const Profile& profile);
 
-// Runs wxplot. Prints help, version, indices and results on `out`, messages on `err`. Returns
-// 0 when soundings were written, 1 when the input held none, 2 for a usage or I/O error.
-int run_wxplot(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-               std::ostream& err);
+// Draws the soundings of the options' input file. Prints indices on `out`, messages on `err`.
+// Returns 0 when soundings were written, 1 when the input held none, 2 for an I/O error.
+int run_wxplot(const PlotOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace wxfetch

@@ -94,13 +94,13 @@ TEST(PlotArchive, EmptyRequestsAndUsageErrorsHaveTheirStatus) {
        "wxplot: no sounding of the selected stations from 1999030103 to 1999030103\n"},
       {{"--archive", ARCHIVE, "--input", "x.csv", "--from", "1999030100", "--wmo", "1"},
        2,
-       "wxplot: --input and --archive exclude each other\n"},
+       "wxplot: --input and --archive exclude each other\nTry 'wxplot --help'.\n"},
       {{"--archive", ARCHIVE, "--support", SUPPORT, "--wmo", "72469"},
        2,
        "wxplot: --from YYYYMMDDHH is needed\n"},
       {{"--archive", ARCHIVE, "--from", "1999030100", "--wmo", "1", "--html", "a", "--output", "b"},
        2,
-       "wxplot: --output and --html exclude each other\n"},
+       "wxplot: --output and --html exclude each other\nTry 'wxplot --help'.\n"},
   };
   for (const Case& c : cases) {
     const PlotRun run = wxplot(c.args);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plot/plot_program.h"
+#include "get/plot_archive.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -40,7 +40,7 @@ struct PlotRun {
 PlotRun wxplot(const std::vector<std::string>& args) {
   std::istringstream in;
   std::ostringstream out, err;
-  const int status = run_wxplot(args, in, out, err);
+  const int status = run_wxplot_command(args, in, out, err);
   return {status, out.str(), err.str()};
 }
 
@@ -129,7 +129,8 @@ TEST(Wxplot, UsageAndInputFailures) {
       {{}, 2, "--input FILE is needed"},
       {{"--input", input, "--bogus"}, 2, "unknown option '--bogus'"},
       {{"--input", input, "--format", "xml"}, 2, "unknown format 'xml'"},
-      {{"--input"}, 2, "option --input needs a value"},
+      {{"--input"}, 2, "option '--input' needs a value"},
+      {{"--input", input, "--wmo", "72469"}, 2, "the selection options need --archive DIR"},
       {{"--input", input, "--html", "x.html", "--output", "d"}, 2, "exclude each other"},
       {{"--input", (dir.path() / "missing.txt").string()}, 2, "missing.txt: No such file"},
       {{"--input", empty}, 1, "no sounding in"},
