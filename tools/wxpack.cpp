@@ -4,6 +4,7 @@
 //   wxpack DATABASE_DIRECTORY [DESCRIPTION_FILE]
 //   wxpack --from igra2|wyoming|temp [OPTIONS] DATABASE_DIRECTORY FILE...
 //   wxpack --from igra2-stations [--stations FILE] STATION_LIST
+//   wxpack --from wyoming-stations [--stations FILE] LISTING...
 //
 // The importers are described in man/wxpack.1; what follows is the description format.
 //
@@ -64,9 +65,12 @@ void print_usage(std::ostream& out) {
   out << "usage: wxpack DATABASE_DIRECTORY [DESCRIPTION_FILE]\n"
          "       wxpack --from igra2|wyoming|temp [OPTIONS] DATABASE_DIRECTORY FILE...\n"
          "       wxpack --from igra2-stations [--stations FILE] STATION_LIST\n"
+         "       wxpack --from wyoming-stations [--stations FILE] LISTING...\n"
          "  Writes the soundings described in DESCRIPTION_FILE (standard input when it is \"-\"\n"
          "  or not given) as station-year files under DATABASE_DIRECTORY, or imports IGRA 2\n"
          "  files, University of Wyoming listings or TEMP bulletins (\"-\" is standard input).\n"
+         "  The -stations forms print international_sites.txt rows for the stations that the\n"
+         "  station table does not hold, from IGRA 2's station list or the listings' pages.\n"
          "options:\n"
          "  --stations FILE        station history table (stat2000.txt format): WBAN numbers\n"
          "                         and elevations; without it stations are international sites\n"
@@ -93,8 +97,10 @@ void read_option(const std::string& name, const std::string& value, CommandLine&
     return std::stol(text);
   };
   if (name == "--from") {
-    if (value != "igra2" && value != "wyoming" && value != "temp" && value != "igra2-stations") {
-      throw std::invalid_argument("--from takes igra2, wyoming, temp or igra2-stations");
+    if (value != "igra2" && value != "wyoming" && value != "temp" && value != "igra2-stations" &&
+        value != "wyoming-stations") {
+      throw std::invalid_argument(
+          "--from takes igra2, wyoming, temp, igra2-stations or wyoming-stations");
     }
     line.from = value;
   } else if (name == "--stations") {
@@ -138,7 +144,8 @@ CommandLine read_command_line(int argc, char** argv) {
       line.operands.push_back(word);
     }
   }
-  const size_t needed = line.from == "igra2-stations" ? 1 : line.from.empty() ? 1 : 2;
+  const bool rows_only = line.from == "igra2-stations" || line.from == "wyoming-stations";
+  const size_t needed = rows_only || line.from.empty() ? 1 : 2;
   if (line.operands.size() < needed || (line.from.empty() && line.operands.size() > 2) ||
       (line.from == "igra2-stations" && line.operands.size() > 1)) {
     throw std::invalid_argument("wrong number of operands");
@@ -230,17 +237,29 @@ int import_files(const CommandLine& line, const StationTable& stations) {
   return run.summary(std::cout);
 }
 
+// Writes the international sites rows of the command line's station list (IGRA 2) or listings
+// (Wyoming); returns the exit status.
 int write_station_rows(const CommandLine& line, const StationTable& stations) {
-  const std::string& source = line.operands[0];
-  std::ifstream file;
-  if (source != "-") file.open(source);
-  if (source != "-" && !file) {
-    std::cerr << "wxpack: cannot read " << source << "\n";
-    return 1;
+  WyomingStations seen;
+  long faults = 0;
+  for (const std::string& source : line.operands) {
+    std::ifstream file;
+    if (source != "-") file.open(source, std::ios::binary);
+    if (source != "-" && !file) {
+      std::cerr << "wxpack: cannot read " << source << "\n";
+      return 1;
+    }
+    std::istream& in = source == "-" ? std::cin : file;
+    if (line.from == "wyoming-stations") {
+      collect_wyoming_stations(in, seen);
+    } else {
+      faults += write_igra2_station_rows(in, source == "-" ? "standard input" : source, stations,
+                                         std::cout, std::cerr);
+    }
   }
-  const long faults = write_igra2_station_rows(source == "-" ? std::cin : file,
-                                               source == "-" ? "standard input" : source, stations,
-                                               std::cout, std::cerr);
+  if (line.from == "wyoming-stations") {
+    faults += write_wyoming_station_rows(seen, stations, std::cout, std::cerr);
+  }
   return faults > 0 ? 1 : 0;
 }
 
@@ -271,8 +290,8 @@ int main(int argc, char** argv) {
   }
   try {
     const StationTable stations = load_stations(line.stations_file);
-    return line.from == "igra2-stations" ? write_station_rows(line, stations)
-                                         : import_files(line, stations);
+    return line.from.ends_with("-stations") ? write_station_rows(line, stations)
+                                            : import_files(line, stations);
   } catch (const std::exception& error) {
     std::cerr << "wxpack: " << error.what() << "\n";
     return 1;

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "stations/catalogue.h"
 #include "support/test_context.h"
 #include "tools/import_test_support.h"
 
@@ -100,6 +102,63 @@ TEST(Wyoming, CsvTakesStationAndTimeFromTheCommandLine) {
   EXPECT_EQ(import(bad, other, CsvSounding{72357, 2011, 5, 22, 12}).rfind("list.txt:4: CSV row", 0),
             0u);
   EXPECT_TRUE(records_in(other.path(), 2011, 972357).empty());
+}
+
+TEST(Wyoming, PagesGiveStationRowsTheInternationalLoaderReads) {
+  // Norman in two years (the block gives the position); Marte with the newer title, its name on
+  // the next line and no elevation (its surface row gives it); Pittsburgh, which the station
+  // table holds; a station whose page gives no position.
+  const std::string pages =
+      "72357 OUN Norman Observations at 12Z 22 May 2011\n\n" + table("SKNT", "knot") +
+      "Station information and sounding indices\n"
+      "                          Station latitude: 35.18\n"
+      "                         Station longitude: -97.44\n"
+      "                          Station elevation: 357.0\n"
+      "72357 OUN Norman Observations at 00Z 04 May 1999\n\n" +
+      table("SKNT", "knot") +
+      "Observations for Station 83779 at 12 UTC 23 May 2011\nMARTE CIV/MIL, Brazil\n\n"
+      "Latitude: -23.520 Longitude: -46.630\n\n" +
+      table("SPED", " m/s") + "72520 PIT Pittsburgh Observations at 12Z 22 May 2011\n\n" +
+      table("SKNT", "knot") +
+      "Station information and sounding indices\n"
+      "                          Station latitude: 40.53\n"
+      "                         Station longitude: -80.22\n"
+      "82244  Santarem Observations at 00Z 01 Jan 2012\n\n" +
+      table("SKNT", "knot") +
+      "                          Station latitude: ******\n"
+      "                          Station elevation: -9999.0\n";
+  std::istringstream history(
+      "1\nPIT  94823 72520  40.53   80.22   360 19480101 99991231 PITTSBURGH/INTL           PA "
+      "US\n"),
+      in(pages);
+  WyomingStations seen;
+  collect_wyoming_stations(in, seen);
+  std::ostringstream rows, messages;
+  EXPECT_EQ(write_wyoming_station_rows(seen, StationTable(history), rows, messages), 1);
+  EXPECT_EQ(messages.str(), "wxpack: station 82244: the listings give no position; no row\n");
+  EXPECT_EQ(rows.str(),
+            "2   INIT  WMO   LAT     LONG    ELEV    BEGIN      END NAME                          "
+            "CY\n"
+            "OUN  72357  35.18N  97.44W   357 19990101 20111231 Norman\n"
+            "MART 83779  23.52S  46.63W   345 20110101 20111231 MARTE CIV/MIL, Brazil\n");
+  auto catalogue = std::make_unique<StationCatalogue>();
+  bool overflow = false;
+  std::istringstream written(rows.str());
+  ASSERT_EQ(load_international_rows(written, *catalogue, overflow), 2);
+  EXPECT_EQ(catalogue->entries[1].wban, 983779);
+  EXPECT_NEAR(catalogue->entries[1].latitude, -23.52, 0.006);
+
+  // A surface row without a height stands at the elevation the page gives.
+  std::string no_height = table("SKNT", "knot");
+  no_height.replace(no_height.find("  966.0    345"), 14, "  966.0       ");
+  TempDir archive;
+  EXPECT_EQ(import("72357 OUN Norman Observations at 12Z 22 May 2011\n" + no_height +
+                       "                          Station elevation: 345.0\n",
+                   archive),
+            "");
+  const auto norman = records_in(archive.path(), 2011, 972357);
+  ASSERT_EQ(norman.size(), 1u);
+  EXPECT_EQ(norman[0].bytes, build_record(expected_sounding(972357, 22, 5.14444)));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "import/line_reader.h"
+#include "import/site_rows.h"
 #include "text.h"
 
 namespace wxfetch::pack {
@@ -190,22 +191,18 @@ long write_igra2_station_rows(std::istream& in, const std::string& file,
       ++faults;
       continue;
     }
-    std::string initials;  // up to four letters or digits of the name
-    for (char c : name) {
-      if (initials.size() < 4 && std::isalnum(static_cast<unsigned char>(c))) initials += c;
-    }
-    if (initials.empty()) initials = "IGRA";
-    if (longitude > 180) longitude -= 360;
-    if (elevation < -998) elevation = 0;  // -998.8 and -999.9 mark an unknown elevation
-    rows.push_back(cformat("%-4s %05d %6.2f%c%7.2f%c %5d %04d0101 %04d1231 %-29.29s %.2s",
-                           initials.c_str(), wmo, latitude < 0 ? -latitude : latitude,
-                           latitude < 0 ? 'S' : 'N', longitude < 0 ? -longitude : longitude,
-                           longitude < 0 ? 'W' : 'E', static_cast<int>(elevation), first, last,
-                           name.c_str(), std::string(column_text(line, 1, 2)).c_str()));
+    InternationalSite site;
+    site.wmo = wmo;
+    site.name = name;
+    site.latitude = latitude;
+    site.longitude = longitude;
+    site.elevation = elevation < -998 ? 0 : elevation;  // -998.8 and -999.9: unknown
+    site.first_year = first;
+    site.last_year = last;
+    site.country = column_text(line, 1, 2);
+    rows.push_back(international_site_row(site, "IGRA"));
   }
-  out << rows.size() << "   INIT  WMO   LAT     LONG    ELEV    BEGIN      END NAME"
-      << "                          CY\n";
-  for (const std::string& row : rows) out << row << "\n";
+  write_international_sites(rows, out);
   return faults;
 }
 

@@ -1,14 +1,17 @@
 #include "import/wyoming.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <istream>
 #include <sstream>
 #include <vector>
 
-#include "records/sounding.h"
 #include "import/line_reader.h"
+#include "import/site_rows.h"
+#include "records/sounding.h"
 #include "text.h"
 
 namespace wxfetch::pack {
@@ -88,6 +91,8 @@ struct Listing {
   std::vector<size_t> column_ends;       // end of each header word
   std::array<int, COLUMNS> column_of{};  // header word index of each column, -1 if none
   bool in_table = false;
+  WyomingStation facts;       // from the title, the position line and the station information block
+  bool name_follows = false;  // a newer title: the station's name is on the next line
 };
 
 void hand_over(Listing& listing, const std::string& file, const StationTable& stations,
@@ -99,6 +104,12 @@ void hand_over(Listing& listing, const std::string& file, const StationTable& st
   if (s.levels.empty()) {
     run.skip(file, listing.line, "a listing without level rows");
     return;
+  }
+  // A surface row without a height stands at the station's elevation.
+  for (PackLevel& level : s.levels) {
+    if (level.kind == 9 && level.height == ABSENT && listing.facts.elevation) {
+      level.height = static_cast<int32_t>(std::lround(*listing.facts.elevation));
+    }
   }
   run.add(std::move(s), file, listing.line);
 }
@@ -123,8 +134,20 @@ bool read_title(std::string_view line, Listing& listing) {
   if (newer) words >> word >> word >> word;  // Observations for Station
   long wmo = -1;
   words >> wmo;
+  std::string name;  // the words between the number and "Observations" (older pages)
   while (words >> word && word != "at") {
+    if (word != "Observations") name += (name.empty() ? "" : " ") + word;
   }
+  // The older title puts the station's identifier before its name ("72357 OUN Norman").
+  const size_t blank = name.find(' ');
+  if (blank != std::string::npos && blank <= 4 &&
+      std::all_of(name.begin(), name.begin() + static_cast<long>(blank),
+                  [](unsigned char c) { return std::isupper(c) || std::isdigit(c); })) {
+    listing.facts.identifier = name.substr(0, blank);
+    name.erase(0, blank + 1);
+  }
+  listing.facts.name = name;
+  listing.name_follows = newer;
   std::string hour_text, day_text, month_text;
   int year = 0;
   words >> hour_text;
@@ -175,6 +198,71 @@ bool read_row(std::string_view line, Listing& listing) {
   return true;
 }
 
+// A number after `label` in `text` ("Station latitude: 35.18"); nullopt when the label is not
+// there or its value is none ("******", -9999.0).
+std::optional<double> labelled_number(std::string_view text, std::string_view label) {
+  const size_t at = text.find(label);
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::string rest(text.substr(at + label.size()));
+  char* end = nullptr;
+  const double value = std::strtod(rest.c_str(), &end);
+  if (end == rest.c_str() || !std::isfinite(value) || value <= -9999) return std::nullopt;
+  return value;
+}
+
+// Reads a line that tells where the station is: the station information block, or the newer
+// pages' "Latitude: -23.520 Longitude: -46.630" and the station's name on the line after the
+// title. False when the line is none of them.
+bool read_station_fact(std::string_view text, Listing& listing) {
+  WyomingStation& facts = listing.facts;
+  const bool name_line = listing.name_follows;
+  listing.name_follows = false;
+  if (text.rfind("Station identifier:", 0) == 0) {
+    facts.identifier = trimmed(text.substr(19));
+  } else if (text.rfind("Station latitude:", 0) == 0) {
+    facts.latitude = labelled_number(text, "latitude:");
+  } else if (text.rfind("Station longitude:", 0) == 0) {
+    facts.longitude = labelled_number(text, "longitude:");
+  } else if (text.rfind("Station elevation:", 0) == 0) {
+    facts.elevation = labelled_number(text, "elevation:");
+  } else if (text.rfind("Latitude:", 0) == 0) {
+    facts.latitude = labelled_number(text, "Latitude:");
+    facts.longitude = labelled_number(text, "Longitude:");
+  } else if (name_line && !text.empty() && std::isalpha(static_cast<unsigned char>(text[0])) &&
+             text.rfind("PRES", 0) != 0) {
+    facts.name = text;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Reads a line of a listing after its title: a station fact, the column header or a table row.
+// False when a table row does not parse; the listing is then faulty and reads no more rows.
+bool read_listing_line(std::string_view line, Listing& listing) {
+  const std::string_view text = trimmed(line);
+  if (listing.wmo < 0) return true;
+  const bool row_like = !text.empty() && (std::isdigit(text[0]) || text[0] == '-');
+  if (!row_like && read_station_fact(text, listing)) {
+    if (!listing.rows.empty()) listing.in_table = false;
+    return true;
+  }
+  if (listing.faulty) return true;
+  if (text.rfind("PRES", 0) == 0 && text.find("HGHT") != std::string_view::npos) {
+    read_column_header(line, listing);
+    listing.in_table = listing.column_of[PRES] >= 0;
+  } else if (listing.in_table && row_like) {
+    if (text[0] == '-' && text.find_first_not_of('-') == std::string_view::npos) return true;
+    if (!read_row(line, listing)) {
+      listing.faulty = true;
+      return false;
+    }
+  } else if (!listing.rows.empty()) {
+    listing.in_table = false;  // the indices block or the page's end
+  }
+  return true;
+}
+
 void read_text_list(LineReader& reader, std::string_view line, const std::string& file,
                     const StationTable& stations, ImportRun& run) {
   Listing listing;
@@ -187,19 +275,8 @@ void read_text_list(LineReader& reader, std::string_view line, const std::string
       if (listing.wmo == -2) run.skip(file, listing.line, "title line without station or time");
       continue;
     }
-    const std::string_view text = trimmed(line);
-    if (listing.wmo < 0 || listing.faulty) continue;
-    if (text.rfind("PRES", 0) == 0 && text.find("HGHT") != std::string_view::npos) {
-      read_column_header(line, listing);
-      listing.in_table = listing.column_of[PRES] >= 0;
-    } else if (listing.in_table && !text.empty() && (std::isdigit(text[0]) || text[0] == '-')) {
-      if (text[0] == '-' && text.find_first_not_of('-') == std::string_view::npos) continue;
-      if (!read_row(line, listing)) {
-        run.skip(file, reader.line_number(), "table row does not parse");
-        listing.faulty = true;
-      }
-    } else if (!listing.rows.empty()) {
-      listing.in_table = false;  // the indices block or the page's end
+    if (!read_listing_line(line, listing)) {
+      run.skip(file, reader.line_number(), "table row does not parse");
     }
   } while (reader.next(line));
   hand_over(listing, file, stations, run);
@@ -285,6 +362,69 @@ void read_wyoming(std::istream& in, const std::string& file, const StationTable&
   } else {
     read_csv(reader, line, file, stations, *csv, run);
   }
+}
+
+void collect_wyoming_stations(std::istream& in, WyomingStations& seen) {
+  LineReader reader(in);
+  std::string_view line;
+  Listing listing;
+  auto keep = [&] {
+    if (listing.wmo <= 0) return;
+    WyomingStation& station = seen[listing.wmo];
+    const WyomingStation& facts = listing.facts;
+    if (!facts.identifier.empty()) station.identifier = facts.identifier;
+    if (!facts.name.empty()) station.name = facts.name;
+    if (facts.latitude) station.latitude = facts.latitude;
+    if (facts.longitude) station.longitude = facts.longitude;
+    if (facts.elevation) {
+      station.elevation = facts.elevation;
+    } else if (!station.elevation) {
+      // The surface row (the first with a temperature) stands at the station's elevation.
+      const auto surface = std::find_if(listing.rows.begin(), listing.rows.end(),
+                                        [](const Row& row) { return row[TEMP].has_value(); });
+      if (surface != listing.rows.end()) station.elevation = (*surface)[HGHT];
+    }
+    const int year = listing.sounding.year;
+    if (station.first_year == 0 || year < station.first_year) station.first_year = year;
+    station.last_year = std::max(station.last_year, year);
+  };
+  while (reader.next(line)) {
+    Listing next;
+    if (read_title(line, next)) {
+      keep();
+      listing = std::move(next);
+    } else {
+      read_listing_line(line, listing);
+    }
+  }
+  keep();
+}
+
+long write_wyoming_station_rows(const WyomingStations& seen, const StationTable& stations,
+                                std::ostream& out, std::ostream& messages) {
+  std::vector<std::string> rows;
+  long faults = 0;
+  for (const auto& [wmo, station] : seen) {
+    if (stations.holds(wmo)) continue;
+    if (!station.latitude || !station.longitude || std::fabs(*station.latitude) > 90 ||
+        std::fabs(*station.longitude) > 360) {
+      messages << "wxpack: station " << wmo << ": the listings give no position; no row\n";
+      ++faults;
+      continue;
+    }
+    InternationalSite site;
+    site.wmo = wmo;
+    site.initials = station.identifier;
+    site.name = station.name;
+    site.latitude = *station.latitude;
+    site.longitude = *station.longitude;
+    site.elevation = station.elevation.value_or(0);
+    site.first_year = station.first_year;
+    site.last_year = station.last_year;
+    rows.push_back(international_site_row(site, "UWYO"));
+  }
+  write_international_sites(rows, out);
+  return faults;
 }
 
 }  // namespace wxfetch::pack
