@@ -16,11 +16,14 @@ std::string international_site_row(const InternationalSite& site, const char* fa
   if (initials.empty()) initials = fallback_initials;
   const double latitude = site.latitude;
   const double longitude = site.longitude > 180 ? site.longitude - 360 : site.longitude;
+  // The table's elevation column holds five digits; anything beyond is no elevation.
+  const int elevation =
+      std::fabs(site.elevation) < 10000 ? static_cast<int>(std::lround(site.elevation)) : 0;
   std::string row =
       cformat("%-4s %05d %6.2f%c%7.2f%c %5d %04d0101 %04d1231 %-29.29s %.2s", initials.c_str(),
               site.wmo, std::fabs(latitude), latitude < 0 ? 'S' : 'N', std::fabs(longitude),
-              longitude < 0 ? 'W' : 'E', static_cast<int>(site.elevation), site.first_year,
-              site.last_year, site.name.c_str(), site.country.c_str());
+              longitude < 0 ? 'W' : 'E', elevation, site.first_year, site.last_year,
+              site.name.c_str(), site.country.c_str());
   row.erase(row.find_last_not_of(' ') + 1);
   return row;
 }

@@ -16,7 +16,7 @@ struct InternationalSite {
   std::string name;
   double latitude = 0;   // degrees, north positive
   double longitude = 0;  // degrees, east positive (0 to 360 taken as well)
-  double elevation = 0;  // metres
+  double elevation = 0;  // metres; 0 is written for a value of 10,000 m or more
   int first_year = 0;
   int last_year = 0;
   std::string country;  // two letters, or "" when unknown

@@ -225,6 +225,7 @@ bool read_station_fact(std::string_view text, Listing& listing) {
     facts.longitude = labelled_number(text, "longitude:");
   } else if (text.rfind("Station elevation:", 0) == 0) {
     facts.elevation = labelled_number(text, "elevation:");
+    if (facts.elevation && std::fabs(*facts.elevation) >= 10000) facts.elevation.reset();
   } else if (text.rfind("Latitude:", 0) == 0) {
     facts.latitude = labelled_number(text, "Latitude:");
     facts.longitude = labelled_number(text, "Longitude:");
