@@ -75,14 +75,15 @@ void read_directory(BitFieldCodec& codec, RecordReader& reader, int first_month,
     DayDirectory* slot = month >= first_month ? &months[month - first_month] : nullptr;
     for (int day = 1; day <= 31; ++day) {
       int count = 0;
-      if (!ended && reader.ensure(position + 5)) {
+      if (!ended && reader.ensure(position + DAY_ENTRY_BYTES)) {
         int offset = 7;
         codec.place(reader.data() + position, reader.size() - position);
         count = static_cast<int>(codec.read_bits(8, offset));
-        const size_t entry_bytes = 5 + 5 * static_cast<size_t>(count);
+        const size_t entry_bytes =
+            DAY_ENTRY_BYTES + SOUNDING_ENTRY_BYTES * static_cast<size_t>(count);
         if (slot != nullptr && count > 0) {
-          if (reader.ensure(position + 10)) {
-            codec.place(reader.data() + position + 5, 5);
+          if (reader.ensure(position + DAY_ENTRY_BYTES + SOUNDING_ENTRY_BYTES)) {
+            codec.place(reader.data() + position + DAY_ENTRY_BYTES, SOUNDING_ENTRY_BYTES);
             slot->day_hour[day] = static_cast<int16_t>(codec.read_bits(8, offset));
             slot->day_offset[day] = int64_t{codec.read_bits(32, offset)};
           } else {

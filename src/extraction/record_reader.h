@@ -21,6 +21,11 @@ struct BitFieldCodec;
 constexpr size_t READ_WINDOW = 20000;
 // Bytes of the file header before the month directory.
 constexpr size_t FILE_HEADER_BYTES = 34;
+// The directory holds an entry for each day 1 .. 31 of each month: the day's sounding count
+// (one byte) and four bytes, then an entry for each of its soundings (the hour, one byte, and
+// the record's 32-bit offset).
+constexpr size_t DAY_ENTRY_BYTES = 5;
+constexpr size_t SOUNDING_ENTRY_BYTES = 5;
 
 // One month's directory of a file: for each day 1 .. 31 the number of soundings, the hour of the
 // first and the file offset of the first record. Offsets are 64-bit: a 32-bit offset of the

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -19,17 +20,18 @@ bool name_exists(const std::string& name) {
   return std::filesystem::exists(name, error);
 }
 
-// Opens `name` to read when it is a regular file: without blocking, so that a named pipe of
-// that name cannot hold the run. Null when it cannot be opened or is a folder, a pipe or a
-// device (which exist but have no station-year to read).
-std::FILE* open_regular(const std::string& name) {
+}  // namespace
+
+std::FILE* open_regular_file(const std::string& name) {
   const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat status {};
   std::FILE* stream = nullptr;
   if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) stream = ::fdopen(fd, "rb");
   if (stream == nullptr) {
+    const int error = S_ISREG(status.st_mode) ? errno : ENODEV;
     ::close(fd);
+    errno = error;
     return nullptr;
   }
   // The drivers read through windows of their own: no stream buffer (with 2000 files a year
@@ -37,8 +39,6 @@ std::FILE* open_regular(const std::string& name) {
   std::setvbuf(stream, nullptr, _IONBF, 0);
   return stream;
 }
-
-}  // namespace
 
 YearFile::YearFile(YearFile&& other) noexcept
     : stream_(std::exchange(other.stream_, nullptr)), path_(std::move(other.path_)) {}
@@ -63,7 +63,7 @@ OpenStatus open_year_file(const std::string& database_directory, const YearsPres
   const YearFileNames names = year_file_names(database_directory, years, year, wban);
   const std::string* existing = nullptr;
   for (int i = 0; i < names.count; ++i) {
-    std::FILE* stream = open_regular(names.names[i]);
+    std::FILE* stream = open_regular_file(names.names[i]);
     if (stream != nullptr) {
       file.stream_ = stream;
       file.path_ = names.names[i];

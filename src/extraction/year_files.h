@@ -52,6 +52,11 @@ class YearFile {
   std::string path_;
 };
 
+// Opens `name` to read when it is a regular file, without blocking (a named pipe of that name
+// cannot hold the run) and without a stream buffer (readers use windows of their own). Null,
+// with errno set, when it cannot be opened or is a folder, a pipe or a device.
+std::FILE* open_regular_file(const std::string& name);
+
 // Opens the file of `wban` for `year` under the names year_file_names gives, into `file` (which
 // is closed first). Sets the file's path to the name opened, else to the first name that exists,
 // else to the upper-case name.

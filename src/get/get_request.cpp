@@ -9,6 +9,7 @@
 #include <ostream>
 #include <set>
 
+#include "console/input_file.h"
 #include "extraction/period.h"
 #include "extraction/year_files.h"
 #include "text.h"
@@ -19,33 +20,24 @@ namespace {
 
 constexpr size_t NAMED_STATIONS = 10;
 
-std::string system_error(const std::string& name) {
-  return name + ": " + std::strerror(errno);
-}
-
 // Appends the rows of the table `name` in the support directory with `load`.
 template <typename Load>
 std::string load_table(const std::string& directory, const char* name, Load load,
                        StationCatalogue& catalogue) {
   const std::string path = directory + name;
-  std::ifstream file(path);
-  if (!file.is_open()) return system_error(path);
+  const std::unique_ptr<InputFile> file = InputFile::open(path);
+  if (!file) return file_error(path, errno);
   bool overflow = false;
-  load(file, catalogue, overflow);
+  load(*file, catalogue, overflow);
   return "";
-}
-
-bool leap_year(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
 // True when the ten digits name an hour of a day of the archive's years.
 bool valid_date(const std::string& text) {
   const DateHour d = parse_date_hour(text);
-  static constexpr int DAYS[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (d.year < FIRST_ARCHIVE_YEAR || d.year > LAST_ARCHIVE_YEAR) return false;
   if (d.month < 1 || d.month > 12 || d.hour > 23 || d.day < 1) return false;
-  return d.day <= DAYS[d.month] + (d.month == 2 && leap_year(d.year) ? 1 : 0);
+  return d.day <= days_in_month(d.year, d.month);
 }
 
 // "1999-03-01" of a YYYYMMDDHH value.
@@ -54,10 +46,10 @@ std::string day_text(int32_t date) {
 }
 
 std::string read_station_list(const std::string& path, SelectedStations& selected, int& count) {
-  std::ifstream file(path);
-  if (!file.is_open()) return system_error(path);
+  const std::unique_ptr<InputFile> file = InputFile::open(path);
+  if (!file) return file_error(path, errno);
   std::string line;
-  for (int number = 1; std::getline(file, line); ++number) {
+  for (int number = 1; std::getline(*file, line); ++number) {
     const std::string_view word = first_word(line);
     if (word.empty() || word[0] == '#') continue;
     std::vector<int32_t> numbers;
@@ -149,8 +141,8 @@ std::string period_text(const AccessRequest& request) {
 std::string load_archive_tables(const SelectionOptions& options, ArchiveTables& tables) {
   if (options.archive.empty()) return "--archive DIR is needed";
   struct stat info {};
-  if (::stat(options.archive.c_str(), &info) != 0) return system_error(options.archive);
-  if (!S_ISDIR(info.st_mode)) return options.archive + ": " + std::strerror(ENOTDIR);
+  if (::stat(options.archive.c_str(), &info) != 0) return file_error(options.archive, errno);
+  if (!S_ISDIR(info.st_mode)) return file_error(options.archive, ENOTDIR);
   tables.database_directory = options.archive;
   append_separator(tables.database_directory);
   tables.support_directory = options.support;

@@ -4,10 +4,12 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <system_error>
 
 #include "extraction/record_reader.h"
+#include "extraction/year_files.h"
 #include "records/station_entry.h"
 #include "text.h"
 
@@ -15,48 +17,28 @@ namespace wxfetch {
 
 namespace {
 
-constexpr size_t DAY_ENTRY_BYTES = 5;
-constexpr size_t SOUNDING_ENTRY_BYTES = 5;
 // The bytes read at first: the header and a directory of up to about 800 soundings.
 constexpr size_t FIRST_READ = 8192;
 
-int days_in_month(int year, int month) {
-  static constexpr int DAYS[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return DAYS[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
-// The bytes of a file read from its start as far as they are needed.
+// A station-year file read from its start as far as its directory needs.
 class FileStart {
  public:
-  explicit FileStart(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-    if (file_ != nullptr && std::fseek(file_, 0, SEEK_END) == 0) size_ = std::ftell(file_);
-    if (file_ != nullptr) std::rewind(file_);
+  explicit FileStart(const std::string& path)
+      : file_(open_regular_file(path), &std::fclose), reader_(FIRST_READ) {
+    if (!file_) return;
+    if (std::fseek(file_.get(), 0, SEEK_END) == 0) size_ = std::ftell(file_.get());
+    reader_.load(file_.get(), 0);
   }
-  ~FileStart() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  FileStart(const FileStart&) = delete;
-  FileStart& operator=(const FileStart&) = delete;
-
   bool is_open() const { return file_ != nullptr; }
   long size() const { return size_; }
   // True when the first `count` bytes are read (reading more when needed).
-  bool ensure(size_t count) {
-    if (count <= bytes_.size()) return true;
-    if (file_ == nullptr) return false;
-    const size_t want = std::max(count, std::max(bytes_.size() * 2, FIRST_READ));
-    const size_t had = bytes_.size();
-    bytes_.resize(want);
-    bytes_.resize(had + std::fread(bytes_.data() + had, 1, want - had, file_));
-    return count <= bytes_.size();
-  }
-  const uint8_t* data() const { return bytes_.data(); }
+  bool ensure(size_t count) { return file_ != nullptr && reader_.ensure(count); }
+  const uint8_t* data() const { return reader_.data(); }
 
  private:
-  std::FILE* file_;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+  RecordReader reader_;
   long size_ = -1;
-  std::vector<uint8_t> bytes_;
 };
 
 uint32_t big_endian_32(const uint8_t* p) {

@@ -4,6 +4,7 @@
 #include "get/inventory.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -146,6 +147,10 @@ TEST_F(Inventory, DamagedFileIsReportedInItsRowAndTheListingGoesOn) {
     const StationYear scanned = scan_station_year(y99, 1999);
     EXPECT_NE(scanned.problem, "");
   }
+  // A named pipe of a station-year's name is a file that cannot be read, not a wait for a writer.
+  fs::remove(y99);
+  ASSERT_EQ(::mkfifo(y99.c_str(), 0600), 0);
+  EXPECT_EQ(scan_station_year(y99, 1999).problem, "cannot be read");
 }
 
 TEST_F(Inventory, FindSaysWhichMatchesTheArchiveHolds) {

@@ -2,6 +2,7 @@
 // same files byte for byte in every text format and file structure; and wxget's exit statuses
 // with their one-line reasons.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -162,6 +163,8 @@ TEST(WxgetStatus, EveryOutcomeHasItsStatusAndOneLineReason) {
     std::string message;  // the start of a line on the error stream
   };
   const std::string missing = dir.dir() + "missing";
+  const std::string pipe = dir.dir() + "pipe";  // a list of stations that would never end
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   const Case cases[] = {
       {{"--from", "1999030100", "--wmo", "72469", "--output", dir.dir()},
        0,
@@ -198,6 +201,7 @@ TEST(WxgetStatus, EveryOutcomeHasItsStatusAndOneLineReason) {
       {{"--from", "1999030100", "--stations-file", missing},
        2,
        "wxget: " + missing + ": No such file or directory"},
+      {{"--from", "1999030100", "--stations-file", pipe}, 2, "wxget: " + pipe + ": No such device"},
       {{"--from", "1999030100", "--wmo", "1", "--frobnicate"}, 2, "Try 'wxget --help'."},
   };
   for (const Case& c : cases) {
