@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 namespace wxfetch {
 
@@ -55,6 +56,19 @@ void append_separator(std::string& directory) {
 
 std::string iso_time(int year, int month, int day, int hour) {
   return cformat("%04d-%02d-%02dT%02d:00Z", year, month, day, hour);
+}
+
+bool leap_year(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int days_in_month(int year, int month) {
+  static constexpr int DAYS[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && leap_year(year) ? 29 : DAYS[month - 1];
+}
+
+std::string file_error(const std::string& name, int error_number) {
+  return name + ": " + std::strerror(error_number);
 }
 
 }  // namespace wxfetch

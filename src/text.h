@@ -1,6 +1,7 @@
 // Small text helpers shared by every subsystem: printf-style formatting into a std::string, the
 // C-style integer reading ("leading blanks, an optional sign, digits up to the first non-digit")
-// that replies, support files and date texts are read with, and directory texts.
+// that replies, support files and date texts are read with, directory texts, the calendar and
+// the text of a system error.
 #pragma once
 
 #include <cstdarg>
@@ -27,6 +28,15 @@ std::string shown_directory(const std::string& directory);
 // A date and hour in ISO 8601 UTC: "1999-03-01T00:00Z" (fields out of their range print as
 // they are).
 std::string iso_time(int year, int month, int day, int hour);
+
+// True for a leap year of the Gregorian calendar.
+bool leap_year(int year);
+
+// The number of days of `month` (1 to 12) in `year`.
+int days_in_month(int year, int month);
+
+// "NAME: the system's text for `error_number`" (strerror), as messages about files read.
+std::string file_error(const std::string& name, int error_number);
 
 // Appends the directory separator "/" to a directory text that does not end in one; the empty
 // text (the current directory) stays empty.

@@ -21,9 +21,12 @@
 #include <vector>
 
 #include "archive_builder.h"
+#include "text.h"
 
 namespace {
 
+using wxfetch::days_in_month;
+using wxfetch::leap_year;
 using wxfetch::pack::ABSENT;
 using wxfetch::pack::PackLevel;
 using wxfetch::pack::PackSounding;
@@ -136,19 +139,10 @@ class Generator {
 
 // ---- Calendar -------------------------------------------------------------------------------
 
-bool leap(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int days_in_month(int year, int month) {
-  static const int DAYS[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && leap(year) ? 29 : DAYS[month - 1];
-}
-
 // Days since 1 January of FIRST_YEAR.
 int day_number(int year, int month, int day) {
   int days = day - 1;
-  for (int y = FIRST_YEAR; y < year; ++y) days += leap(y) ? 366 : 365;
+  for (int y = FIRST_YEAR; y < year; ++y) days += leap_year(y) ? 366 : 365;
   for (int m = 1; m < month; ++m) days += days_in_month(year, m);
   return days;
 }

@@ -42,20 +42,6 @@ constexpr std::array<int32_t, 128> LEVEL_KINDS = [] {
   return kinds;
 }();
 
-// One bit for each 14-bit pressure: set for the standard pressures.
-constexpr std::array<uint64_t, 256> STANDARD_PRESSURE_BITS = [] {
-  std::array<uint64_t, 256> bits{};
-  for (const int32_t pressure : MANDATORY_PRESSURES) {
-    bits[static_cast<size_t>(pressure) / 64] |= uint64_t{1} << (pressure % 64);
-  }
-  return bits;
-}();
-
-bool is_mandatory_pressure(int32_t pressure) {
-  return pressure >= 0 && pressure < 256 * 64 &&
-         (STANDARD_PRESSURE_BITS[static_cast<size_t>(pressure) / 64] >> (pressure % 64) & 1) != 0;
-}
-
 int count_missing(const SoundingLevel& level) {
   return (level.pressure == MISSING_VALUE) + (level.height == MISSING_VALUE) +
          (level.temperature == MISSING_VALUE) + (level.dew_point == MISSING_VALUE) +

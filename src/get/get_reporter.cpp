@@ -73,11 +73,11 @@ void GetReporter::file_opened(const std::string& path) {
 }
 
 std::string GetReporter::directory_after_failure(const std::string& path) {
-  throw RunFailure{path + ": " + std::strerror(errno)};
+  throw RunFailure{file_error(path, errno)};
 }
 
 void GetReporter::write_failed(int error_number) {
-  throw RunFailure{path_ + ": " + std::strerror(error_number)};
+  throw RunFailure{file_error(path_, error_number)};
 }
 
 void GetReporter::sounding(int32_t date_hour, int32_t wban) {

@@ -10,16 +10,9 @@
 #include "plot/index_table.h"
 #include "plot/skewt.h"
 #include "plot/sounding_reader.h"
+#include "text.h"
 
 namespace wxfetch {
-
-namespace {
-
-std::string system_error(const std::string& name) {
-  return name + ": " + std::strerror(errno);
-}
-
-}  // namespace
 
 std::string svg_file_name(const Profile& profile) {
   return std::to_string(profile.station.wmo) + "_" + profile.station.initials + "_" +
@@ -31,7 +24,7 @@ bool PlotWriter::begin(std::string& error) {
   if (options_.html_file.empty()) return true;
   html_file_.open(options_.html_file, std::ios::binary);
   if (!html_file_) {
-    error = system_error(options_.html_file);
+    error = file_error(options_.html_file, errno);
     return false;
   }
   page_ = std::make_unique<HtmlPage>(html_file_);
@@ -53,7 +46,7 @@ bool PlotWriter::write_svg(const Profile& profile, const std::string& text, std:
   if (file) file << text;
   if (file) file.close();
   if (!file) {
-    error = system_error(path);
+    error = file_error(path, errno);
     return false;
   }
   return true;
@@ -67,7 +60,7 @@ bool PlotWriter::add(const Profile& profile, std::string& error) {
   if (page_) {
     page_->add(profile, analysis);
     if (!html_file_) {
-      error = system_error(options_.html_file);
+      error = file_error(options_.html_file, errno);
       return false;
     }
   } else if (options_.indices == IndexFormat::NONE || options_.output_given) {
@@ -81,7 +74,7 @@ bool PlotWriter::end(std::string& error) {
   page_->end();
   html_file_.close();
   if (!html_file_) {
-    error = system_error(options_.html_file);
+    error = file_error(options_.html_file, errno);
     return false;
   }
   return true;
@@ -96,7 +89,7 @@ int run_wxplot(const PlotOptions& options, std::istream& in, std::ostream& out, 
     std::ostringstream buffer;
     if (file) buffer << file.rdbuf();
     if (!file) {
-      err << "wxplot: " << system_error(options.input) << "\n";
+      err << "wxplot: " << file_error(options.input, errno) << "\n";
       return 2;
     }
     text = std::move(buffer).str();

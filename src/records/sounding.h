@@ -37,6 +37,21 @@ inline constexpr int32_t MANDATORY_PRESSURES[22] = {10000, 9250, 8500, 7000, 500
                                                     2500,  2000, 1500, 1000, 700,  500,  300,  200,
                                                     100,   70,   50,   30,   20,   10};
 
+// One bit for each 14-bit pressure: set for the standard pressures.
+inline constexpr std::array<uint64_t, 256> STANDARD_PRESSURE_BITS = [] {
+  std::array<uint64_t, 256> bits{};
+  for (const int32_t pressure : MANDATORY_PRESSURES) {
+    bits[static_cast<size_t>(pressure) / 64] |= uint64_t{1} << (pressure % 64);
+  }
+  return bits;
+}();
+
+// True when `pressure` (tenths of mb) is one of the standard pressures.
+inline bool is_mandatory_pressure(int32_t pressure) {
+  return pressure >= 0 && pressure < 256 * 64 &&
+         (STANDARD_PRESSURE_BITS[static_cast<size_t>(pressure) / 64] >> (pressure % 64) & 1) != 0;
+}
+
 struct SoundingLevel {
   int32_t kind = NO_KIND;
   int32_t pressure = 0;        // tenths of mb

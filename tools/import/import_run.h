@@ -23,6 +23,9 @@ struct StationCatalogue;
 
 namespace wxfetch::pack {
 
+// Winds given in knots are stored in tenths of m/s: times 0.514444, times 10.
+constexpr double TENTHS_MS_PER_KNOT = 5.14444;
+
 // A station as an import files it.
 struct StationFacts {
   int32_t wban = 0;                  // 900000 + WMO for a station the table does not hold

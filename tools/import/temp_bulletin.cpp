@@ -117,7 +117,8 @@ void read_wind(const Word& word, bool knots, PackLevel& level) {
   direction -= direction % 5;
   if (direction > 360) fault(word, "wind direction above 360 degrees");
   level.wind_direction = direction;
-  level.wind_speed = knots ? static_cast<int32_t>(std::lround(speed * 5.14444)) : speed * 10;
+  level.wind_speed =
+      knots ? static_cast<int32_t>(std::lround(speed * TENTHS_MS_PER_KNOT)) : speed * 10;
 }
 
 // The whole sounding while its parts are decoded.
@@ -434,9 +435,7 @@ std::optional<PackLevel> surface_of(const Decoded& decoded, std::optional<int32_
 }
 
 bool real_date(int year, int month, int day) {
-  static const int DAYS[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return day >= 1 && (day <= DAYS[month - 1] - (month == 2 && !leap ? 1 : 0));
+  return day >= 1 && day <= days_in_month(year, month);
 }
 
 // The parts of one station, day and hour.

@@ -44,13 +44,6 @@ int32_t tenths(const std::optional<double>& value, double scale = 10) {
   return value ? static_cast<int32_t>(std::lround(*value * scale)) : ABSENT;
 }
 
-bool standard_pressure(int32_t pressure) {
-  for (int32_t standard : MANDATORY_PRESSURES) {
-    if (pressure == standard) return true;
-  }
-  return false;
-}
-
 // The levels of a listing's rows. `knots`: speeds are in knots, else in m/s.
 std::vector<PackLevel> levels_of(const std::vector<Row>& rows, bool knots) {
   std::vector<PackLevel> levels;
@@ -62,13 +55,13 @@ std::vector<PackLevel> levels_of(const std::vector<Row>& rows, bool knots) {
     level.temperature = tenths(row[TEMP]);
     level.dew_point = tenths(row[DWPT]);
     level.wind_direction = row[DRCT] ? static_cast<int32_t>(std::lround(*row[DRCT])) : ABSENT;
-    level.wind_speed = tenths(row[SPEED], knots ? 5.14444 : 10);
+    level.wind_speed = tenths(row[SPEED], knots ? TENTHS_MS_PER_KNOT : 10);
     if (level.wind_direction == ABSENT) level.wind_speed = ABSENT;
     if (level.wind_speed == ABSENT) level.wind_direction = ABSENT;
     if (!surface_seen && level.temperature != ABSENT) {
       level.kind = 9;
       surface_seen = true;
-    } else if (!surface_seen || standard_pressure(level.pressure)) {
+    } else if (!surface_seen || is_mandatory_pressure(level.pressure)) {
       level.kind = 4;  // below the ground (height only) or at a standard pressure
     } else if (level.temperature == ABSENT && level.wind_speed != ABSENT) {
       level.kind = 6;
