@@ -75,4 +75,13 @@ OpenStatus open_year_file(const std::string& database_directory, const YearsPres
   return existing != nullptr ? OpenStatus::NOT_OPENED : OpenStatus::ABSENT;
 }
 
+bool year_file_exists(const std::string& database_directory, const YearsPresent& years, int year,
+                      int32_t wban) {
+  const YearFileNames names = year_file_names(database_directory, years, year, wban);
+  for (int i = 0; i < names.count; ++i) {
+    if (name_exists(names.names[i])) return true;
+  }
+  return false;
+}
+
 }  // namespace wxfetch

@@ -63,6 +63,11 @@ std::FILE* open_regular_file(const std::string& name);
 OpenStatus open_year_file(const std::string& database_directory, const YearsPresent& years,
                           int year, int32_t wban, YearFile& file);
 
+// True when the file of `wban` for `year` exists under one of its names (open_year_file would
+// not answer ABSENT); nothing is opened.
+bool year_file_exists(const std::string& database_directory, const YearsPresent& years, int year,
+                      int32_t wban);
+
 // A station's file of the year in a synoptic run, and its directory of the current month.
 struct FileSlot {
   YearFile file;

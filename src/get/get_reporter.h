@@ -41,7 +41,8 @@ class GetReporter : public ExtractionReporter, public OutputFileReporter {
   void warning(std::string_view line) override;
   // "<program>: <text>: <system's reason>"; the run then ends with status 2.
   void failure(const char* text) override;
-  void no_files_open(const std::string&) override { no_files_ = true; }
+  // The file plan has named the cause of a run without files before the run began.
+  void no_files_open(const std::string&) override {}
 
   void file_opened(const std::string& path) override;
   // Throw RunFailure: wxget asks no question.
@@ -57,7 +58,6 @@ class GetReporter : public ExtractionReporter, public OutputFileReporter {
   long soundings() const { return soundings_; }
   int files() const { return files_; }
   bool failed() const { return failed_; }
-  bool no_files() const { return no_files_; }
 
  private:
   void show_progress(int32_t date_hour, int32_t wban);
@@ -77,7 +77,6 @@ class GetReporter : public ExtractionReporter, public OutputFileReporter {
   long warnings_ = 0;
   std::string path_ = "standard output";  // where the text goes
   bool failed_ = false;
-  bool no_files_ = false;
   bool line_shown_ = false;
 };
 

@@ -235,17 +235,15 @@ FilePlan plan_files(const ArchiveTables& tables, const AccessRequest& request,
   plan.before_station.assign(static_cast<size_t>(stations) + 1, 0);
   plan.before_year.assign(static_cast<size_t>(plan.year_count) + 1, 0);
   std::vector<int> in_year(static_cast<size_t>(plan.year_count), 0);
-  YearFile file;
   for (int s = 0; s < stations; ++s) {
     int of_station = 0;
     for (int y = 0; y < plan.year_count; ++y) {
       const int year = plan.first_year + y;
       if (tables.years.spelling[year - FIRST_ARCHIVE_YEAR] == 0) continue;
-      if (open_year_file(tables.database_directory, tables.years, year, selected.stations[s].wban,
-                         file) == OpenStatus::ABSENT) {
+      if (!year_file_exists(tables.database_directory, tables.years, year,
+                            selected.stations[s].wban)) {
         continue;
       }
-      file.close();
       plan.present[static_cast<size_t>(s * plan.year_count + y)] = 1;
       ++of_station;
       ++in_year[static_cast<size_t>(y)];
