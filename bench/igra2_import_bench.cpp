@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "base/text.h"
 #include "import/igra2.h"
-#include "text.h"
 
 namespace {
 

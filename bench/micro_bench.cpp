@@ -5,14 +5,15 @@
 #include <random>
 #include <sstream>
 
-#include "archive_builder.h"
+#include "database/archive_writer.h"
 #include "database/codec.h"
 #include "database/decoder.h"
+#include "dialogue/console_reporters.h"
+#include "dialogue/program.h"
 #include "output/faa604_writer.h"
 #include "output/kvt_writer.h"
 #include "output/output_files.h"
 #include "output/output_stream.h"
-#include "program.h"
 #include "records/access_request.h"
 #include "stations/catalogue.h"
 
@@ -115,7 +116,7 @@ void BM_decode_sounding(benchmark::State& state) {
   BenchProgram program;
   // Decoding and the KVT writer's formatting; with no stream the text goes nowhere.
   program.ctx.output_stream.use_none();
-  KvtWriter writer(program.ctx, program.files, program.ctx.request);
+  KvtWriter writer(program.ctx.pager, program.files, program.ctx.request);
   for (auto _ : state) {
     program.decode();
     writer.write(program.sounding, program.station());
@@ -127,7 +128,7 @@ BENCHMARK(BM_decode_sounding);
 void BM_write_kvt_sounding(benchmark::State& state) {
   BenchProgram program;
   program.decode_for_writers();
-  KvtWriter writer(program.ctx, program.files, program.ctx.request);
+  KvtWriter writer(program.ctx.pager, program.files, program.ctx.request);
   for (auto _ : state) writer.write(program.sounding, program.station());
   state.SetItemsProcessed(state.iterations() * program.sounding.level_count);
 }
@@ -136,7 +137,7 @@ BENCHMARK(BM_write_kvt_sounding);
 void BM_write_faa604_sounding(benchmark::State& state) {
   BenchProgram program;
   program.decode_for_writers();
-  Faa604Writer writer(program.ctx, program.files, program.ctx.request);
+  Faa604Writer writer(program.ctx.pager, program.files, program.ctx.request);
   for (auto _ : state) writer.write(program.sounding, program.station());
   state.SetItemsProcessed(state.iterations() * faa604_level_count(program.sounding));
 }

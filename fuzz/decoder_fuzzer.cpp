@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "database/decoder.h"
+#include "dialogue/console_reporters.h"
 #include "fuzz_support.h"
 #include "output/output_files.h"
 #include "output/writer_choice.h"
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Sounding sounding;
     codec.place(record.data(), record.size());
     if (!decode_sounding(codec, sounding) || !enough_levels(sounding.level_count)) return;
-    const std::unique_ptr<TextWriter> writer = make_text_writer(ctx, files, ctx.request);
+    const std::unique_ptr<TextWriter> writer = make_text_writer(ctx.pager, files, ctx.request);
     fuzz::run_to_end([&] { writer->write(sounding, StationRow{0, &ctx.catalogue.entries[0]}); });
   };
   for (int16_t level_type = 0; level_type <= 2; ++level_type) {

@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "archive_builder.h"
 #include "database/archive_names.h"
-#include "dialogue/request_dialogue.h"
+#include "database/archive_writer.h"
 #include "dialogue/archive_years.h"
+#include "dialogue/request_dialogue.h"
 #include "fuzz_support.h"
 #include "records/sounding.h"
 

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "dialogue/console_reporters.h"
 #include "extraction/extraction.h"
 #include "fuzz_support.h"
 #include "output/output_files.h"
@@ -81,7 +82,7 @@ void extract(int16_t sort_order, int16_t output_format, int16_t level_type, int1
   }
   ConsoleFileReporter file_reporter(ctx, ctx.output_stream);
   OutputFiles files(ctx.output_stream, file_reporter, request.output_directory);
-  const std::unique_ptr<TextWriter> writer = make_text_writer(ctx, files, request);
+  const std::unique_ptr<TextWriter> writer = make_text_writer(ctx.pager, files, request);
   ConsoleReporter reporter(ctx);
   const ExtractionSource source{ctx.database_directory, ctx.years, ctx.catalogue};
   fuzz::run_to_end([&] { run_extraction(source, request, ctx.selected, *writer, reporter); });

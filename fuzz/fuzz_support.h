@@ -15,8 +15,8 @@
 #include <string>
 
 #include "console/console.h"
+#include "dialogue/program.h"
 #include "output/output_stream.h"
-#include "program.h"
 #include "records/access_request.h"
 #include "stations/catalogue.h"
 #include "stations/selection.h"

@@ -6,8 +6,8 @@
 #include <random>
 #include <stdexcept>
 
-#include "archive_builder.h"
-#include "extraction/record_reader.h"
+#include "database/archive_writer.h"
+#include "database/record_reader.h"
 
 namespace wxfetch::fuzz {
 

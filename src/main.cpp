@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/temporary_files.h"
+#include "dialogue/program.h"
 #include "dialogue/startup.h"
-#include "output/temporary_files.h"
-#include "program.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);

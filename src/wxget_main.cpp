@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "get/get_program.h"
-#include "output/temporary_files.h"
+#include "base/temporary_files.h"
+#include "commands/wxget.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "get/ls_program.h"
+#include "commands/wxls.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "get/plot_archive.h"
+#include "commands/wxplot.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);

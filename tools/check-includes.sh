@@ -1,73 +1,70 @@
 #!/usr/bin/env bash
-# Fails when a file of src/ includes against the flow of the program:
+# Fails when a file of src/ includes against the flow of the layers, or when the includes
+# between concepts (a header and its source file are one concept) form a cycle. The flow, each
+# layer with the layers it may include (and itself):
 #
-#   records, console  <-  database, stations, output  <-  extraction  <-  dialogue, the programs
-#   records  <-  analysis  <-  plot
-#   all of these  <-  get (the command-line programs wxget, wxls, wxplot --archive)
+#   base        text and number helpers, files read and written safely (nothing below it)
+#   records     the values every layer shares
+#   console     interactive input and output
+#   database    the station-year format both ways        | each of these four: records, base
+#   stations    station tables and selection             |
+#   output      sinks and format writers                 |
+#   analysis    thermodynamics and indices               |
+#   extraction  database, stations, output
+#   plot        analysis, output
+#   import      database, stations, analysis
+#   cli         extraction, plot, import (and what they include)
+#   commands    cli (and what it includes)
+#   dialogue    console, extraction (and what they include)
+#   top         the programs' main files: anything
 #
-# - records/ (the shared values) and console/ include nothing of the other subsystems;
-# - database/ includes records/ only; stations/ and output/ include records/ and console/;
-# - extraction/ includes records/, console/, database/, stations/ and of output/ only the writer
-#   interface (output/sounding_writer.h);
-# - analysis/ (thermodynamics and indices) includes records/ only; plot/ (pictures) includes
-#   records/, analysis/ and of output/ only the writer interface;
-# - get/ includes every subsystem but dialogue/ and the top-level program files;
-# - dialogue/ and the top-level program files may include anything; text.h and
-#   number_format.h (top-level helpers) may be included by anyone and include nothing.
-# and when the includes between concepts (a header and its source file are one concept) form a
-# cycle.
+# Every folder of src/ must be named here; CMake links one library per layer in the same order.
 #
 #   tools/check-includes.sh [SOURCE_DIRECTORY]     (default: src/ of this repository)
 set -euo pipefail
 src=${1:-$(dirname "$0")/../src}
 cd "$src"
 
-# allowed FROM_MODULE TARGET: true when a file of FROM_MODULE may include TARGET (a path
-# relative to src/).
+declare -A LOWER=(
+  [base]=""
+  [records]="base"
+  [console]="base records"
+  [database]="base records"
+  [stations]="base records"
+  [output]="base records"
+  [analysis]="base records"
+  [extraction]="base records database stations output"
+  [plot]="base records analysis output"
+  [import]="base records database stations analysis"
+  [cli]="base records database stations output analysis extraction plot import"
+  [commands]="base records database stations output analysis extraction plot import cli"
+  [dialogue]="base records console database stations output extraction"
+)
+
+# allowed FROM_LAYER TARGET: true when a file of FROM_LAYER may include TARGET (a path relative
+# to src/).
 allowed() {
   local from=$1 target=$2
-  local module=${target%%/*}
-  [ "$module" = "$target" ] && module=top
-  case "$target" in text.h | number_format.h) return 0 ;; esac
-  [ "$module" = "$from" ] && return 0
-  case "$from" in
-    records | console) return 1 ;;
-    database) [ "$module" = records ] ;;
-    stations | output) [ "$module" = records ] || [ "$module" = console ] ;;
-    extraction)
-      case "$module" in
-        records | console | database | stations) return 0 ;;
-        output) [ "$target" = output/sounding_writer.h ] ;;
-        *) return 1 ;;
-      esac
-      ;;
-    analysis) [ "$module" = records ] ;;
-    plot)
-      case "$module" in
-        records | analysis) return 0 ;;
-        output) [ "$target" = output/sounding_writer.h ] ;;
-        *) return 1 ;;
-      esac
-      ;;
-    get)
-      case "$module" in
-        dialogue | top) return 1 ;;
-        *) return 0 ;;
-      esac
-      ;;
-    helper) return 1 ;;
-    dialogue | top) return 0 ;;
-    *) return 1 ;;
-  esac
+  local layer=${target%%/*}
+  [ "$from" = top ] && return 0
+  [ "$layer" = "$from" ] && return 0
+  [[ " ${LOWER[$from]} " == *" $layer "* ]]
 }
 
 status=0
+for folder in */; do
+  folder=${folder%/}
+  if [ -z "${LOWER[$folder]+set}" ]; then
+    echo "src/$folder/ is no layer of the flow: name it in tools/check-includes.sh" >&2
+    status=1
+  fi
+done
+
 edges=$(mktemp)
 trap 'rm -f "$edges"' EXIT
 while IFS= read -r file; do
   case "$file" in
     */*) from=${file%%/*} ;;
-    text.* | number_format.*) from=helper ;;
     *) from=top ;;
   esac
   concept=${file%.*}

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "archive_builder.h"
-#include "text.h"
+#include "base/text.h"
+#include "database/archive_writer.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "text.h"
+#include "base/text.h"
 
 namespace wxfetch {
 

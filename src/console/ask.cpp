@@ -2,10 +2,10 @@
 
 #include <ostream>
 
+#include "base/text.h"
 #include "console/console.h"
 #include "console/keyword_help.h"
 #include "console/reply.h"
-#include "text.h"
 
 namespace wxfetch {
 

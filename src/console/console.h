@@ -14,12 +14,9 @@
 #include <memory>
 #include <ostream>
 
-namespace wxfetch {
+#include "base/program_exit.h"
 
-// Thrown to end the program; carries the exit status.
-struct ProgramExit {
-  int status;
-};
+namespace wxfetch {
 
 struct PagingState {
   bool paging_on = false;

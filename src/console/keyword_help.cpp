@@ -3,9 +3,9 @@
 #include <istream>
 #include <ostream>
 
+#include "base/text.h"
 #include "console/console.h"
 #include "console/reply.h"
-#include "text.h"
 
 namespace wxfetch {
 

@@ -7,16 +7,6 @@
 
 namespace wxfetch {
 
-bool read_piece(std::istream& file, std::string& piece, size_t limit) {
-  piece.clear();
-  char c;
-  while (piece.size() + 1 < limit && file.get(c)) {
-    piece.push_back(c);
-    if (c == '\n') break;
-  }
-  return !piece.empty();
-}
-
 void read_reply(Console& ctx, std::string& reply) {
   ctx.out.flush();
   if (!read_piece(ctx.in, reply, REPLY_BUFFER)) ctx.end_program(0);

@@ -6,6 +6,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "base/input_file.h"
+
 namespace wxfetch {
 
 struct Console;
@@ -18,10 +20,5 @@ constexpr size_t REPLY_BUFFER = 80;
 // last line without a line end is taken whole; a carriage return before the line end is removed.
 // The reply ends at its first NUL byte. At the end of input, ends the program (status 0).
 void read_reply(Console& ctx, std::string& reply);
-
-// Reads one piece of at most `limit` - 1 characters from `file`, as fgets does with a buffer of
-// `limit` characters: the piece ends after a line end or when it is full. Returns false at the
-// end of the file when nothing was read.
-bool read_piece(std::istream& file, std::string& piece, size_t limit);
 
 }  // namespace wxfetch

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/text.h"
 #include "records/station_entry.h"
-#include "text.h"
 
 namespace wxfetch {
 

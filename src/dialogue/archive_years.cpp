@@ -3,11 +3,11 @@
 #include <ostream>
 #include <string>
 
+#include "base/text.h"
 #include "console/keyword_help.h"
 #include "console/reply.h"
 #include "database/archive_names.h"
-#include "program.h"
-#include "text.h"
+#include "dialogue/program.h"
 
 namespace wxfetch {
 

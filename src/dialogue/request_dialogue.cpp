@@ -7,20 +7,21 @@
 #include <ostream>
 #include <string_view>
 
+#include "base/input_file.h"
+#include "base/text.h"
 #include "console/ask.h"
-#include "console/input_file.h"
 #include "console/reply.h"
 #include "database/archive_names.h"
 #include "dialogue/archive_years.h"
+#include "dialogue/console_reporters.h"
+#include "dialogue/program.h"
 #include "dialogue/validators.h"
 #include "extraction/extraction.h"
 #include "output/output_files.h"
 #include "output/output_stream.h"
 #include "output/writer_choice.h"
-#include "program.h"
 #include "records/access_request.h"
 #include "stations/selection.h"
-#include "text.h"
 
 namespace wxfetch {
 
@@ -399,7 +400,7 @@ int32_t run_request(ProgramContext& ctx) {
   AccessRequest& request = ctx.request;
   ConsoleFileReporter file_reporter(ctx, ctx.output_stream);
   OutputFiles files(ctx.output_stream, file_reporter, request.output_directory);
-  const std::unique_ptr<TextWriter> writer = make_text_writer(ctx, files, request);
+  const std::unique_ptr<TextWriter> writer = make_text_writer(ctx.pager, files, request);
   ConsoleReporter reporter(ctx);
   const ExtractionSource source{ctx.database_directory, ctx.years, ctx.catalogue};
   const int32_t result = run_extraction(source, request, ctx.selected, *writer, reporter);

@@ -5,18 +5,19 @@
 #include <new>
 #include <ostream>
 
-#include "console/input_file.h"
+#include "base/input_file.h"
+#include "base/text.h"
 #include "console/keyword_help.h"
 #include "console/reply.h"
 #include "database/archive_names.h"
 #include "dialogue/archive_years.h"
+#include "dialogue/program.h"
 #include "dialogue/request_dialogue.h"
+#include "dialogue/station_tables.h"
 #include "output/output_stream.h"
-#include "program.h"
 #include "records/access_request.h"
 #include "stations/catalogue.h"
 #include "stations/selection.h"
-#include "text.h"
 
 namespace wxfetch {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "database/decoder.h"
-#include "extraction/record_reader.h"
+#include "database/record_reader.h"
 #include "stations/selection.h"
 
 namespace wxfetch {

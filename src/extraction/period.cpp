@@ -1,6 +1,6 @@
 #include "extraction/period.h"
 
-#include "text.h"
+#include "base/text.h"
 
 namespace wxfetch {
 

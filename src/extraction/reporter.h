@@ -12,8 +12,6 @@
 
 namespace wxfetch {
 
-struct Console;
-
 class ExtractionReporter {
  public:
   virtual ~ExtractionReporter() = default;
@@ -36,26 +34,6 @@ class ExtractionReporter {
   // The run ran out of memory; the writer's output has been closed. Returning lets the
   // std::bad_alloc go on to the driver's caller; a reporter may end the program instead.
   virtual void out_of_memory() {}
-};
-
-// The interactive program's reporter: status and progress lines on the console's standard
-// output, warnings and failures on its error stream, and the NO_FILES_OPEN dialogue.
-class ConsoleReporter : public ExtractionReporter {
- public:
-  explicit ConsoleReporter(Console& console) : console_(console) {}
-
-  void status(std::string_view line) override;
-  void progress(std::string_view first, long first_number, std::string_view second,
-                long second_number) override;
-  void warning(std::string_view line) override;
-  void failure(const char* text) override;
-  // Prints the warning and serves one reply: HELP shows the NO_FILES_OPEN section.
-  void no_files_open(const std::string& database_directory) override;
-  // " ERROR: out of memory" on the error stream; ends the program (status 0).
-  [[noreturn]] void out_of_memory() override;
-
- private:
-  Console& console_;
 };
 
 // Writes a progress line as ExtractionReporter::progress describes it, as printing its pieces

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "database/archive_names.h"
+#include "database/record_reader.h"
+#include "database/year_files.h"
 #include "extraction/delivery.h"
 #include "extraction/extraction.h"
+#include "extraction/file_slot.h"
 #include "extraction/period.h"
-#include "extraction/record_reader.h"
-#include "extraction/year_files.h"
 #include "stations/selection.h"
 
 namespace wxfetch {

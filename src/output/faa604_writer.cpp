@@ -5,10 +5,10 @@
 #include <cstring>
 #include <utility>
 
-#include "console/pager.h"
 #include "output/kvt_writer.h"
 #include "output/output_files.h"
 #include "output/output_stream.h"
+#include "output/screen_pager.h"
 
 namespace wxfetch {
 
@@ -67,14 +67,14 @@ int32_t next_level_number(int32_t number) {
 struct LineSink {
   OutputStream& stream;
   OutputFiles& files;
-  Console& console;
+  ScreenPager& pager;
 
   // Writes one line with its line end, checks the output and counts the line for paging.
   void write_line(const std::string& text) {
     stream.write(text);
     stream.write("\n");
     files.check();
-    screen_pause(console);
+    pager.count_line();
   }
 };
 
@@ -510,8 +510,8 @@ int32_t faa604_level_count(const Sounding& sounding) {
   return 0;
 }
 
-Faa604Writer::Faa604Writer(Console& console, OutputFiles& files, const AccessRequest& request)
-    : TextWriter(console, files, OutputFormat::FAA604), levels_(request.levels) {}
+Faa604Writer::Faa604Writer(ScreenPager& pager, OutputFiles& files, const AccessRequest& request)
+    : TextWriter(pager, files, OutputFormat::FAA604), levels_(request.levels) {}
 
 void Faa604Writer::write(const Sounding& sounding, const StationRow& station) {
   assert(station.entry != nullptr);
@@ -528,7 +528,7 @@ void Faa604Writer::write_levels(const Sounding& sounding, int32_t count,
   Faa604Levels levels;
   prepare_faa604_levels(sounding, levels);
   levels.count = std::min(levels.count, count);
-  LineSink sink{stream(), files_, console_};
+  LineSink sink{stream(), files_, pager_};
 
   if (levels.count > 0 && sounding.levels[0].kind == SURFACE) {
     const StationTexts texts = station_texts(station.entry);

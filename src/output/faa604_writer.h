@@ -29,7 +29,7 @@ int32_t faa604_level_count(const Sounding& sounding);
 class Faa604Writer : public TextWriter {
  public:
   // The level selection comes from `request`.
-  Faa604Writer(Console& console, OutputFiles& files, const AccessRequest& request);
+  Faa604Writer(ScreenPager& pager, OutputFiles& files, const AccessRequest& request);
 
   // Writes the message of the sounding's levels down to 100 mb (faa604_level_count), when more
   // than four of them remain.

@@ -9,12 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "console/console.h"
-#include "number_format.h"
+#include "base/number_format.h"
+#include "base/text.h"
 #include "output/level_selection.h"
 #include "output/output_stream.h"
 #include "records/station_entry.h"
-#include "text.h"
 
 namespace wxfetch {
 
@@ -129,8 +128,8 @@ void write_type_3_line(OutputStream& stream, std::string_view initials, const in
 
 }  // namespace
 
-KvtWriter::KvtWriter(Console& console, OutputFiles& files, const AccessRequest& request)
-    : TextWriter(console, files, OutputFormat::KVT),
+KvtWriter::KvtWriter(ScreenPager& pager, OutputFiles& files, const AccessRequest& request)
+    : TextWriter(pager, files, OutputFormat::KVT),
       full_variant_(request.above_100mb),
       wind_units_(request.wind_units),
       kinds_(selected_kinds(request.levels)) {}
@@ -240,7 +239,7 @@ void KvtWriter::write_level_lines(const Sounding& sounding, const int16_t* selec
                                   int32_t selected_count) {
   OutputStream& out = stream();
   for (int32_t s = 0; s < selected_count;) {
-    const bool paging = console_.paging.paging_on;
+    const bool paging = pager_.on();
     const int32_t lines = paging ? 1 : selected_count - s;
     char* end = out.reserve(static_cast<size_t>(lines) * LEVEL_LINE_ROOM);
     for (const int32_t last = s + lines; s < last; ++s) {

@@ -40,7 +40,7 @@ struct KvtStationText {
 class KvtWriter : public TextWriter {
  public:
   // The level selection, wind units and variant come from `request`.
-  KvtWriter(Console& console, OutputFiles& files, const AccessRequest& request);
+  KvtWriter(ScreenPager& pager, OutputFiles& files, const AccessRequest& request);
 
   // REQUIRES: station.entry is not null and 0 <= station.index < MAX_STATION_ROWS.
   void write(const Sounding& sounding, const StationRow& station) override;

@@ -3,48 +3,12 @@
 #include <cstring>
 #include <ostream>
 
-#include "console/ask.h"
-#include "console/console.h"
-#include "console/keyword_help.h"
-#include "console/reply.h"
+#include "base/program_exit.h"
+#include "base/text.h"
 #include "output/output_stream.h"
 #include "records/station_entry.h"
-#include "text.h"
 
 namespace wxfetch {
-
-void ConsoleFileReporter::file_opened(const std::string& path) {
-  console_.out << " STATUS:  Writing output file: " << path << "        \n";
-}
-
-// Asks what to do when no file can be written to the directory: HELP explains, <return> asks for
-// another directory, anything else ends the program.
-std::string ConsoleFileReporter::directory_after_failure(const std::string& path) {
-  console_.out << "\n\n\n ERROR: unable to write files to: " << path << "\n";
-  std::string reply;
-  do {
-    console_.out << "\n  Enter     HELP for more information\n"
-                 << "            <return> to choose another directory\n"
-                 << "            EXIT to quit\n"
-                 << "     Your choice? ";
-    read_reply(console_, reply);
-  } while (KeywordHelp(console_, reply, "NO_DIRECTORY") == 1);
-  if (!reply.empty()) {
-    console_.out << "\n\n Exiting tefa database ...\n";
-    console_.end_program(0);
-  }
-  stream_.use_none();
-  std::string directory;
-  ask_output_directory(console_, directory);
-  return directory;
-}
-
-void ConsoleFileReporter::write_failed(int error_number) {
-  console_.out.flush();
-  console_.err << "Write error: " << std::strerror(error_number) << '\n';
-  console_.err.flush();
-  console_.end_program(0);
-}
 
 bool OutputFiles::stream_error() const {
   return stream_.error();
@@ -104,19 +68,6 @@ std::string output_file_name(OutputFormat format, SortOrder sort, bool one_file,
     return cformat("%d_%s_%d.txt", station.wmo, station.initials, date_hour);
   }
   return cformat("%d.txt", date_hour);
-}
-
-void ask_output_directory(Console& console, std::string& directory) {
-  std::string reply;
-  while (ask(console,
-             "\n Where do you want to write the output files?\n"
-             "  Enter the disk and directory only: " +
-                 directory + std::string(directory.size(), '\b'),
-             reply, "OUTPUT_DIRECTORY")) {
-  }
-  const std::string_view word = first_word(reply);
-  if (!word.empty()) directory.assign(word);
-  append_separator(directory);
 }
 
 }  // namespace wxfetch

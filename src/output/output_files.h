@@ -14,7 +14,6 @@
 
 namespace wxfetch {
 
-struct Console;
 struct StationEntry;
 class OutputStream;
 
@@ -32,22 +31,6 @@ class OutputFileReporter {
   // The output stream could not write its text (`error_number` tells why). Must end the program
   // (throw); the stream has been closed.
   virtual void write_failed(int error_number) = 0;
-};
-
-// The interactive program's reporter: the STATUS line on the console, the NO_DIRECTORY dialogue
-// (which asks for another directory or ends the program) and "Write error: <reason>" on the
-// error stream, which ends the program (status 0).
-class ConsoleFileReporter : public OutputFileReporter {
- public:
-  ConsoleFileReporter(Console& console, OutputStream& stream)
-      : console_(console), stream_(stream) {}
-  void file_opened(const std::string& path) override;
-  std::string directory_after_failure(const std::string& path) override;
-  [[noreturn]] void write_failed(int error_number) override;
-
- private:
-  Console& console_;
-  OutputStream& stream_;
 };
 
 class OutputFiles {
@@ -90,9 +73,5 @@ class OutputFiles {
 // climatological sort, else by date.
 std::string output_file_name(OutputFormat format, SortOrder sort, bool one_file, int32_t date_hour,
                              int32_t begin_date, const StationEntry& station);
-
-// Asks where the output files go, showing `directory` as the default: the reply's first word
-// replaces the directory, which then ends in the separator unless it is empty.
-void ask_output_directory(Console& console, std::string& directory);
 
 }  // namespace wxfetch

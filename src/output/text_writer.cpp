@@ -2,18 +2,16 @@
 
 #include <cassert>
 
-#include "console/console.h"
-#include "console/pager.h"
 #include "output/output_files.h"
 #include "output/output_stream.h"
 
 namespace wxfetch {
 
-TextWriter::TextWriter(Console& console, OutputFiles& files, OutputFormat format)
-    : console_(console), files_(files), format_(format) {}
+TextWriter::TextWriter(ScreenPager& pager, OutputFiles& files, OutputFormat format)
+    : pager_(pager), files_(files), format_(format) {}
 
 void TextWriter::begin(const AccessRequest& request) {
-  start_paging(console_, !request.to_files());
+  pager_.start(!request.to_files());
   files_.start_run();
   sort_ = request.sort_order;
   one_file_ = request.one_file();
@@ -43,7 +41,7 @@ void TextWriter::check_output() {
 }
 
 void TextWriter::pause() {
-  screen_pause(console_);
+  pager_.count_line();
 }
 
 }  // namespace wxfetch

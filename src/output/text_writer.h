@@ -6,19 +6,19 @@
 
 #include <cstdint>
 
+#include "output/screen_pager.h"
 #include "output/sounding_writer.h"
 
 namespace wxfetch {
 
-struct Console;
 class OutputFiles;
 class OutputStream;
 
 class TextWriter : public SoundingWriter {
  public:
-  // Writes to `files` (its stream is the screen for a request to the screen) and pages
-  // `console`.
-  TextWriter(Console& console, OutputFiles& files, OutputFormat format);
+  // Writes to `files` (its stream is the screen for a request to the screen) and counts the
+  // lines written to the screen with `pager`.
+  TextWriter(ScreenPager& pager, OutputFiles& files, OutputFormat format);
 
   // Paging on for the screen, off for files; a new run of files, named after `request`.
   void begin(const AccessRequest& request) override;
@@ -36,7 +36,7 @@ class TextWriter : public SoundingWriter {
   // Counts a written line for the screen's pages (and pauses after a full page).
   void pause();
 
-  Console& console_;
+  ScreenPager& pager_;
   OutputFiles& files_;
 
  private:

@@ -7,9 +7,9 @@
 
 namespace wxfetch {
 
-// The KVT or FAA604 writer for `request`, writing to `files` and paging `console`; null for an
-// output format that has no text writer.
-std::unique_ptr<TextWriter> make_text_writer(Console& console, OutputFiles& files,
+// The KVT or FAA604 writer for `request`, writing to `files` and counting screen lines with
+// `pager`; null for an output format that has no text writer.
+std::unique_ptr<TextWriter> make_text_writer(ScreenPager& pager, OutputFiles& files,
                                              const AccessRequest& request);
 
 }  // namespace wxfetch

@@ -13,19 +13,10 @@
 
 namespace wxfetch {
 
-struct Console;
-
 struct StationCatalogue {
   std::array<StationEntry, MAX_STATION_ROWS> entries{};
   int16_t count = 0;
 };
-
-// Loads both station files from `support_directory` ("" or ending in "/") into `catalogue`. When
-// the history table is missing, runs its failure dialogue on `console` (which may end the
-// program) and leaves the catalogue empty; when the international file is missing, prints its
-// message and keeps the history rows.
-void load_station_catalogue(Console& console, const std::string& support_directory,
-                            StationCatalogue& catalogue);
 
 // Appends the rows of a station history table read from `file` to `catalogue`. Returns the number
 // of rows appended. Never stores more than MAX_STATION_ROWS rows; returns through `overflow`

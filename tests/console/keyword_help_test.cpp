@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "console/reply.h"
-#include "program.h"
+#include "dialogue/program.h"
 #include "support/test_context.h"
 
 namespace wxfetch {

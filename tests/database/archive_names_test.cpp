@@ -9,9 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "database/year_files.h"
 #include "dialogue/archive_years.h"
-#include "extraction/year_files.h"
-#include "program.h"
+#include "dialogue/program.h"
+#include "extraction/file_slot.h"
 #include "support/test_context.h"
 
 namespace wxfetch {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archive_builder.h"
+#include "database/archive_writer.h"
 #include "support/record_helpers.h"
 #include "support/test_context.h"
 

@@ -12,9 +12,9 @@
 
 #include "database/archive_names.h"
 #include "database/codec.h"
+#include "database/year_files.h"
 #include "dialogue/archive_years.h"
-#include "extraction/year_files.h"
-#include "program.h"
+#include "dialogue/program.h"
 #include "support/test_context.h"
 
 namespace wxfetch {

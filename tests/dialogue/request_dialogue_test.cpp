@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "archive_builder.h"
+#include "database/archive_writer.h"
 #include "support/test_context.h"
 
 namespace wxfetch {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "database/archive_names.h"
-#include "program.h"
+#include "dialogue/program.h"
 #include "support/test_context.h"
 
 namespace wxfetch {

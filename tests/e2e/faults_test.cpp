@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "extraction/record_reader.h"
+#include "database/record_reader.h"
 #include "support/driver_fixture.h"
 #include "support/test_context.h"
 

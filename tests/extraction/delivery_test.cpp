@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "database/decoder.h"
-#include "extraction/record_reader.h"
+#include "database/record_reader.h"
+#include "dialogue/console_reporters.h"
 #include "output/faa604_writer.h"
 #include "output/output_files.h"
 #include "output/writer_choice.h"
@@ -54,7 +55,7 @@ class Delivery : public ::testing::Test {
     ctx.request.wind_units = WindUnits::TENTHS_MS;
     ConsoleFileReporter file_reporter(ctx, ctx.output_stream);
     OutputFiles files(ctx.output_stream, file_reporter, "");
-    const std::unique_ptr<TextWriter> writer = make_text_writer(ctx, files, ctx.request);
+    const std::unique_ptr<TextWriter> writer = make_text_writer(ctx.pager, files, ctx.request);
     if (writer == nullptr) return;
     ConsoleReporter reporter(ctx);
     const ExtractionSource source{ctx.database_directory, ctx.years, ctx.catalogue};

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "extraction/extraction.h"
 #include "support/driver_fixture.h"
-#include "text.h"
 
 namespace wxfetch {
 namespace {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "dialogue/console_reporters.h"
 #include "output/output_files.h"
 #include "support/test_context.h"
 
@@ -77,7 +78,7 @@ struct Fixture {
   std::string write(int16_t level_type = 0) {
     ProgramContext& ctx = *program.ctx;
     ctx.request.levels = static_cast<LevelSelection>(level_type);
-    Faa604Writer writer(ctx, files, ctx.request);
+    Faa604Writer writer(ctx.pager, files, ctx.request);
     writer.write_message(sounding_, StationRow{0, &ctx.catalogue.entries[0]});
     return program.output();
   }

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/number_format.h"
 #include "console/pager.h"
-#include "number_format.h"
+#include "dialogue/console_reporters.h"
 #include "output/output_files.h"
 #include "support/test_context.h"
 
@@ -140,7 +141,7 @@ class KvtWriter : public ::testing::Test {
     ctx.request.above_100mb = above_100mb;
     ctx.request.wind_units = static_cast<WindUnits>(wind_units);
     ctx.request.levels = static_cast<LevelSelection>(level_type);
-    wxfetch::KvtWriter writer(ctx, files, ctx.request);
+    wxfetch::KvtWriter writer(ctx.pager, files, ctx.request);
     writer.write(sounding, StationRow{STATION_ROW, &ctx.catalogue.entries[STATION_ROW]});
   }
 

@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "base/temporary_files.h"
+#include "dialogue/console_reporters.h"
 #include "output/output_files.h"
 #include "output/output_stream.h"
-#include "output/temporary_files.h"
 #include "support/test_context.h"
 
 namespace wxfetch {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "dialogue/console_reporters.h"
 #include "output/output_stream.h"
 #include "support/test_context.h"
 

@@ -1,3 +1,5 @@
+#include "commands/wxplot.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "get/plot_archive.h"
 #include "support/test_context.h"
 
 namespace wxfetch {

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "program.h"
+#include "dialogue/program.h"
+#include "dialogue/station_tables.h"
 #include "support/test_context.h"
 
 namespace wxfetch {

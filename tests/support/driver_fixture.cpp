@@ -5,10 +5,11 @@
 #include <filesystem>
 #include <sstream>
 
+#include "base/text.h"
+#include "dialogue/console_reporters.h"
 #include "output/kvt_writer.h"
 #include "output/output_stream.h"
 #include "stations/selection.h"
-#include "text.h"
 
 namespace wxfetch::testing {
 
@@ -110,7 +111,7 @@ int32_t DriverTest::run(const std::string& begin, const std::string& end) {
   ctx.request.set_period(begin, end);
   ConsoleFileReporter file_reporter(ctx, ctx.output_stream);
   OutputFiles files(ctx.output_stream, file_reporter, ctx.request.output_directory);
-  KvtWriter writer(ctx, files, ctx.request);
+  KvtWriter writer(ctx.pager, files, ctx.request);
   ConsoleReporter reporter(ctx);
   const ExtractionSource source{ctx.database_directory, ctx.years, ctx.catalogue};
   return driver_(source, ctx.request, ctx.selected, writer, reporter);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "archive_builder.h"
+#include "database/archive_writer.h"
 #include "extraction/extraction.h"
 #include "output/output_files.h"
 #include "support/test_context.h"

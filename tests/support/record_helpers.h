@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "archive_builder.h"
+#include "database/archive_writer.h"
 
 namespace wxfetch::testing {
 

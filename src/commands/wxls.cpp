@@ -1,0 +1,319 @@
+#include "commands/wxls.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <ostream>
+
+#include "base/text.h"
+#include "cli/options.h"
+#include "cli/request.h"
+#include "database/inventory.h"
+#include "output/level_text.h"
+
+namespace wxfetch {
+
+namespace {
+
+constexpr const char* USAGE =
+    "Usage: wxls ARCHIVE [--support DIR] [--station WMO | --find TEXT] [--format table|csv|json]\n"
+    "Lists what an upper-air archive holds: per station and year the soundings, the hours\n"
+    "observed and the first and last sounding (--station: one station by month); --find\n"
+    "searches the station tables by name, initials, state or country.\n"
+    "  --support DIR  the folder of stat2000.txt and international_sites.txt (station names)\n"
+    "  --help, --version\n"
+    "Exit status: 0 listed, 1 nothing to list, 2 usage or I/O error.\n";
+
+struct LsOptions {
+  std::string archive;
+  std::string support;
+  int32_t station = 0;  // --station WMO
+  std::string find;     // --find TEXT
+  bool find_given = false;
+  ListingFormat format = ListingFormat::TABLE;
+  bool help = false;
+  bool version = false;
+};
+
+enum Code : int { SUPPORT = 300, STATION, FIND, FORMAT, VERSION, HELP = 'h' };
+
+std::string parse_ls_options(const std::vector<std::string>& args, LsOptions& o) {
+  const std::vector<option> table = {{"support", required_argument, nullptr, SUPPORT},
+                                     {"station", required_argument, nullptr, STATION},
+                                     {"find", required_argument, nullptr, FIND},
+                                     {"format", required_argument, nullptr, FORMAT},
+                                     {"help", no_argument, nullptr, HELP},
+                                     {"version", no_argument, nullptr, VERSION}};
+  std::vector<std::string> operands;
+  const std::string error = parse_long_options(
+      args, table,
+      [&](int code, std::string_view value) -> std::string {
+        std::vector<int32_t> numbers;
+        switch (code) {
+          case SUPPORT:
+            o.support = value;
+            return "";
+          case STATION:
+            if (!parse_number_list(value, numbers) || numbers.size() != 1) {
+              return "--station: '" + std::string(value) + "' is not a WMO number";
+            }
+            o.station = numbers[0];
+            return "";
+          case FIND:
+            o.find = value;
+            o.find_given = true;
+            return "";
+          case FORMAT:
+            if (value == "table" || value == "csv" || value == "json") {
+              o.format = value == "table" ? ListingFormat::TABLE
+                         : value == "csv" ? ListingFormat::CSV
+                                          : ListingFormat::JSON;
+              return "";
+            }
+            return "--format: '" + std::string(value) + "' is not table, csv or json";
+          case VERSION:
+            o.version = true;
+            return "";
+          case HELP:
+            o.help = true;
+            return "";
+        }
+        return "unknown option";
+      },
+      &operands);
+  if (!error.empty() || o.help || o.version) return error;
+  if (operands.size() != 1) return "give one ARCHIVE directory";
+  if (o.station != 0 && o.find_given) return "--station and --find exclude each other";
+  o.archive = operands[0];
+  return "";
+}
+
+Listing::Cell text_cell(std::string value) {
+  return Listing::Cell{std::move(value), false};
+}
+Listing::Cell number_cell(long value) {
+  return Listing::Cell{std::to_string(value), true};
+}
+Listing::Cell time_cell(int32_t date_hour) {
+  if (date_hour == 0) return {};
+  return text_cell(iso_time(date_hour / 1000000, date_hour / 10000 % 100, date_hour / 100 % 100,
+                            date_hour % 100));
+}
+
+// A field of a catalogue row without the blanks that pad it.
+std::string field_text(const char* field, size_t capacity) {
+  std::string text(field, strnlen(field, capacity));
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// The catalogue row of `wban` valid on `day`, else its last row; null when the tables hold none.
+const StationEntry* row_of(const StationCatalogue& catalogue, int32_t wban, int32_t day) {
+  const StationEntry* found = nullptr;
+  for (int j = 0; j < catalogue.count; ++j) {
+    const StationEntry& row = catalogue.entries[j];
+    if (row.wban != wban) continue;
+    if (found == nullptr || (row.period_begin <= day && day <= row.period_end)) found = &row;
+  }
+  return found;
+}
+
+// The station's cells: wmo, wban, initials and name (from the tables when they know it).
+std::vector<Listing::Cell> station_cells(const StationCatalogue& catalogue, int32_t wban,
+                                         int32_t day) {
+  const StationEntry* row = row_of(catalogue, wban, day);
+  if (row == nullptr) {
+    const bool international = wban > INTERNATIONAL_WBAN_OFFSET;
+    return {international ? number_cell(wban - INTERNATIONAL_WBAN_OFFSET) : Listing::Cell{},
+            number_cell(wban),
+            {},
+            {}};
+  }
+  return {number_cell(row->wmo), number_cell(wban),
+          text_cell(field_text(row->initials, sizeof row->initials)),
+          text_cell(field_text(row->name, sizeof row->name))};
+}
+
+void add_count_row(Listing& listing, std::vector<Listing::Cell> cells, const SoundingCounts& c,
+                   const std::string& problem) {
+  cells.push_back(number_cell(c.soundings));
+  for (const long hours : c.hours) cells.push_back(number_cell(hours));
+  cells.push_back(time_cell(c.first));
+  cells.push_back(time_cell(c.last));
+  cells.push_back(problem.empty() ? Listing::Cell{} : text_cell("damaged: " + problem));
+  listing.rows.push_back(std::move(cells));
+}
+
+const std::vector<std::string> COUNT_COLUMNS = {"soundings", "h00",   "h06",  "h12",    "h18",
+                                                "other",     "first", "last", "problem"};
+
+// Per station and year (or, with `station_wbans`, per month of those stations).
+Listing count_listing(const Inventory& inventory, const StationCatalogue& catalogue,
+                      const std::vector<int32_t>* station_wbans) {
+  Listing listing;
+  listing.columns = {"wmo", "wban", "station", "name", "year"};
+  if (station_wbans != nullptr) listing.columns.push_back("month");
+  listing.columns.insert(listing.columns.end(), COUNT_COLUMNS.begin(), COUNT_COLUMNS.end());
+  for (const auto& [wban, years] : inventory) {
+    if (station_wbans != nullptr &&
+        std::find(station_wbans->begin(), station_wbans->end(), wban) == station_wbans->end()) {
+      continue;
+    }
+    for (const auto& [year, counts] : years) {
+      auto cells = station_cells(catalogue, wban, year * 10000 + 701);
+      cells.push_back(number_cell(year));
+      if (station_wbans == nullptr) {
+        add_count_row(listing, std::move(cells), counts.year(), counts.problem);
+        continue;
+      }
+      for (int month = 1; month <= 12; ++month) {
+        const SoundingCounts& c = counts.months[static_cast<size_t>(month - 1)];
+        if (c.soundings == 0) continue;
+        auto month_cells = cells;
+        month_cells.push_back(number_cell(month));
+        add_count_row(listing, std::move(month_cells), c, "");
+      }
+      if (!counts.problem.empty()) {
+        auto problem_cells = cells;
+        problem_cells.push_back({});
+        add_count_row(listing, std::move(problem_cells), SoundingCounts{}, counts.problem);
+      }
+    }
+  }
+  // By WMO number (stations the tables do not know last), then by WBAN number and date.
+  std::stable_sort(listing.rows.begin(), listing.rows.end(), [](const auto& a, const auto& b) {
+    const auto key = [](const std::vector<Listing::Cell>& r) {
+      return r[0].text.empty() ? 1000000L : std::stol(r[0].text);
+    };
+    return key(a) < key(b);
+  });
+  return listing;
+}
+
+std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The rows of the station tables whose name, initials, state or country hold `text`.
+Listing find_listing(const StationCatalogue& catalogue, const std::vector<int32_t>& in_archive,
+                     const std::string& text) {
+  Listing listing;
+  listing.columns = {"wmo",     "wban",  "station", "name",      "state",
+                     "country", "begin", "end",     "in_archive"};
+  const std::string wanted = lower(text);
+  for (int j = 0; j < catalogue.count; ++j) {
+    const StationEntry& e = catalogue.entries[j];
+    const std::string fields[] = {
+        field_text(e.name, sizeof e.name), field_text(e.initials, sizeof e.initials),
+        field_text(e.state, sizeof e.state), field_text(e.country, sizeof e.country)};
+    if (std::none_of(std::begin(fields), std::end(fields), [&](const std::string& field) {
+          return lower(field).find(wanted) != std::string::npos;
+        })) {
+      continue;
+    }
+    const bool held = std::binary_search(in_archive.begin(), in_archive.end(), e.wban);
+    listing.rows.push_back({number_cell(e.wmo), number_cell(e.wban), text_cell(fields[1]),
+                            text_cell(fields[0]), text_cell(fields[2]), text_cell(fields[3]),
+                            number_cell(e.period_begin), number_cell(e.period_end),
+                            text_cell(held ? "yes" : "no")});
+  }
+  return listing;
+}
+
+Outcome list_archive(const LsOptions& o, std::ostream& out) {
+  SelectionOptions selection;
+  selection.archive = o.archive;
+  selection.support = o.support.empty() ? "." : o.support;
+  auto tables = std::make_unique<ArchiveTables>();
+  std::string error = load_archive_tables(selection, *tables);
+  // Without --support the listing goes on without names, unless the search needs the tables.
+  if (!error.empty() &&
+      (!o.support.empty() || o.find_given || tables->database_directory.empty())) {
+    return Outcome{2, error};
+  }
+  if (tables->years.last < 0) return Outcome{1, o.archive + " holds no year folder"};
+  Listing listing;
+  if (o.find_given) {
+    listing = find_listing(tables->catalogue,
+                           stations_in_archive(tables->database_directory, tables->years), o.find);
+    if (listing.rows.empty())
+      return Outcome{1, "no station of the tables matches '" + o.find + "'"};
+  } else {
+    const Inventory inventory = scan_archive(tables->database_directory, tables->years);
+    std::vector<int32_t> wbans;
+    for (int j = 0; j < tables->catalogue.count; ++j) {
+      if (tables->catalogue.entries[j].wmo == o.station) {
+        wbans.push_back(tables->catalogue.entries[j].wban);
+      }
+    }
+    wbans.push_back(INTERNATIONAL_WBAN_OFFSET + o.station);
+    listing = count_listing(inventory, tables->catalogue, o.station != 0 ? &wbans : nullptr);
+    if (listing.rows.empty()) {
+      return Outcome{1, o.station != 0
+                            ? cformat("station %d has no file in ", o.station) + o.archive
+                            : o.archive + " holds no station file"};
+    }
+  }
+  write_listing(listing, o.format, out);
+  return Outcome{};
+}
+
+}  // namespace
+
+void write_listing(const Listing& listing, ListingFormat format, std::ostream& out) {
+  const size_t columns = listing.columns.size();
+  if (format == ListingFormat::CSV) {
+    for (size_t c = 0; c < columns; ++c) out << (c ? "," : "") << listing.columns[c];
+    out << "\n";
+    for (const auto& row : listing.rows) {
+      for (size_t c = 0; c < columns; ++c) out << (c ? "," : "") << csv_field(row[c].text);
+      out << "\n";
+    }
+  } else if (format == ListingFormat::JSON) {
+    for (const auto& row : listing.rows) {
+      for (size_t c = 0; c < columns; ++c) {
+        const Listing::Cell& cell = row[c];
+        out << (c ? "," : "{") << json_string(listing.columns[c]) << ":"
+            << (cell.text.empty() ? "null"
+                : cell.number     ? cell.text
+                                  : json_string(cell.text));
+      }
+      out << "}\n";
+    }
+  } else {
+    std::vector<size_t> width(columns);
+    for (size_t c = 0; c < columns; ++c) {
+      width[c] = listing.columns[c].size();
+      for (const auto& row : listing.rows) width[c] = std::max(width[c], row[c].text.size());
+    }
+    const auto line = [&](const auto& cell_text, const auto& right) {
+      std::string text;
+      for (size_t c = 0; c < columns; ++c) {
+        const std::string cell = cell_text(c);
+        const std::string pad(width[c] - cell.size(), ' ');
+        text += (c ? "  " : "") + (right(c) ? pad + cell : cell + pad);
+      }
+      while (!text.empty() && text.back() == ' ') text.pop_back();
+      out << text << "\n";
+    };
+    line([&](size_t c) { return listing.columns[c]; }, [](size_t) { return false; });
+    for (const auto& row : listing.rows) {
+      line([&](size_t c) { return row[c].text.empty() ? std::string("-") : row[c].text; },
+           [&](size_t c) { return row[c].number; });
+    }
+  }
+}
+
+int run_wxls(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  LsOptions options;
+  // Parsed first: the flags it sets are read by answer_usage.
+  const std::string usage_error = parse_ls_options(args, options);
+  const int status =
+      answer_usage("wxls", usage_error, options.help, options.version, USAGE, out, err);
+  if (status >= 0) return status;
+  return finish_program("wxls", list_archive(options, out), out, err);
+}
+
+}  // namespace wxfetch

@@ -1,0 +1,106 @@
+// One import into an archive: the station table that gives WBAN numbers and elevations, the
+// station-year in hand, and the counts and messages of what happened. Readers hand every
+// sounding to `add` and every fault to `skip`; soundings are gathered one station-year at a time
+// and written (merged into the file already there) when the next station-year begins.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "database/archive_writer.h"
+
+namespace wxfetch {
+struct StationCatalogue;
+}
+
+namespace wxfetch {
+namespace pack {
+
+// Winds given in knots are stored in tenths of m/s: times 0.514444, times 10.
+constexpr double TENTHS_MS_PER_KNOT = 5.14444;
+
+// A station as an import files it.
+struct StationFacts {
+  int32_t wban = 0;                  // 900000 + WMO for a station the table does not hold
+  std::optional<int32_t> elevation;  // metres, when the table gives it
+};
+
+// The rows of a station history table (the stat2000.txt format), looked up by WMO number.
+class StationTable {
+ public:
+  StationTable();
+  ~StationTable();
+  // Reads a station history table. Throws std::runtime_error when it holds no row.
+  explicit StationTable(std::istream& history);
+  // The row of `wmo` whose period holds `date` (YYYYMMDD), else its last row; without a row,
+  // the international site 900000 + `wmo`.
+  StationFacts facts(int32_t wmo, int32_t date) const;
+  bool holds(int32_t wmo) const;
+
+ private:
+  std::unique_ptr<StationCatalogue> catalogue_;
+};
+
+// "1 sounding", "2 soundings".
+std::string count_of(long count, const std::string& thing);
+
+class ImportRun {
+ public:
+  // Messages go to `messages` as "FILE:LINE: text".
+  ImportRun(std::string database_directory, std::ostream& messages);
+
+  // Files `sounding`, read from `file` at `line`. Moves the first surface level to the front,
+  // stores each height as the nearest storable value, thins a sounding of more levels than
+  // wxfetch reads, and replaces an earlier sounding of the same station, date and hour (saying
+  // so). A value no field can hold skips the sounding with a message.
+  void add(PackSounding sounding, const std::string& file, long line);
+  // Reports a fault at file:line that cost the import a sounding (or more).
+  void skip(const std::string& file, long line, const std::string& what);
+  // Says something at file:line that costs the import nothing (a repeated part, ...).
+  void notice(const std::string& file, long line, const std::string& what);
+  // Writes the station-year in hand. Call once after the last sounding.
+  void finish();
+  // Prints the summary and notes on `out`; returns the exit status: 1 when anything was
+  // skipped, else 0.
+  int summary(std::ostream& out) const;
+
+  long imported() const { return imported_; }
+  long skipped() const { return skipped_; }
+
+ private:
+  struct Pending {
+    std::vector<uint8_t> bytes;
+    std::string file;
+    long line = 0;
+  };
+  using DateHour = std::tuple<int, int, int>;  // month, day, hour
+
+  void flush();
+  void merge_existing(const std::string& name, std::map<DateHour, Pending>& records);
+  void prepare(PackSounding& sounding);
+
+  std::string directory_;
+  std::ostream& messages_;
+  std::pair<int32_t, int> current_{-1, -1};  // wban, year of `pending_`
+  std::map<DateHour, Pending> pending_;
+  std::set<std::pair<int32_t, int>> written_;  // station-years written by this run
+  long imported_ = 0;
+  long skipped_ = 0;
+  long duplicates_ = 0;
+  long replaced_ = 0;
+  long heights_moved_ = 0;
+  long short_soundings_ = 0;
+  long thinned_ = 0;
+  long files_ = 0;
+};
+
+}  // namespace pack
+}  // namespace wxfetch

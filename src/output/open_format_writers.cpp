@@ -1,0 +1,202 @@
+#include "output/open_format_writers.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "base/text.h"
+#include "output/level_selection.h"
+#include "output/level_text.h"
+#include "output/output_files.h"
+#include "output/output_stream.h"
+
+namespace wxfetch {
+
+namespace {
+
+// The level columns, in order; the wind speed's name depends on the units.
+constexpr const char* LEVEL_COLUMNS[] = {"pressure_hpa", "height_m", "temperature_c", "dew_point_c",
+                                         "wind_direction_deg"};
+
+const char* wind_speed_column(bool knots) {
+  return knots ? "wind_speed_kt" : "wind_speed_ms";
+}
+
+// One level's six values in column order, each with whether it is printed in tenths.
+struct LevelValues {
+  int32_t value[6];
+  static constexpr bool TENTHS[6] = {true, false, true, true, false, true};
+};
+
+LevelValues values_of(const SoundingLevel& level, bool knots) {
+  return LevelValues{{level.pressure, level.height, level.temperature, level.dew_point,
+                      level.wind_direction, wind_speed_tenths(level.wind_speed, knots)}};
+}
+
+char* put_value(char* out, int32_t value, bool tenths) {
+  return tenths ? put_tenths(out, value) : put_integer(out, value);
+}
+
+char* put_text(char* out, std::string_view text) {
+  return std::copy(text.begin(), text.end(), out);
+}
+
+// The most characters the level part of a CSV row or JSON object takes.
+constexpr size_t LEVEL_ROOM = 256;
+// A CSV row's station and time fields up to this length are copied in one move.
+constexpr size_t PREFIX_ROOM = 64;
+
+// The wmo, wban and initials of a row as the open formats print them.
+std::string_view initials_of(const StationEntry& entry) {
+  return std::string_view(entry.initials, strnlen(entry.initials, sizeof entry.initials));
+}
+
+}  // namespace
+
+void OpenFormatWriter::begin(const AccessRequest& request) {
+  files_.start_run();
+  kinds_ = selected_kinds(request.levels);
+  sort_ = request.sort_order;
+  one_file_ = request.one_file();
+  begin_date_ = request.begin_value;
+  header_due_ = true;
+}
+
+void OpenFormatWriter::start_file(int32_t date_hour, const StationRow& station) {
+  assert(station.entry != nullptr);
+  std::string name =
+      output_file_name(OutputFormat::KVT, sort_, one_file_, date_hour, begin_date_, *station.entry);
+  name.replace(name.size() - 4, 4, extension_);  // the KVT name ends in ".txt"
+  files_.open_file(name);
+  header_due_ = true;
+}
+
+void OpenFormatWriter::end() {
+  files_.close_file();
+}
+
+int32_t OpenFormatWriter::select_levels(const Sounding& sounding, int16_t* selected) const {
+  const int32_t level_count = std::clamp<int32_t>(sounding.level_count, 0, MAX_LEVELS);
+  int32_t count = 0;
+  for (int32_t i = 0; i < level_count; ++i) {
+    selected[count] = static_cast<int16_t>(i);
+    count += is_selected(sounding.levels[i].kind, kinds_);
+  }
+  return count;
+}
+
+OutputStream& OpenFormatWriter::stream_for_sounding() {
+  OutputStream& out = files_.stream();
+  if (header_due_) {
+    out.write(header());
+    header_due_ = false;
+  }
+  return out;
+}
+
+const std::string& OpenFormatWriter::cached_station_text(const StationRow& station) {
+  assert(station.entry != nullptr && station.index >= 0 && station.index < MAX_STATION_ROWS);
+  if (station_texts_.empty()) station_texts_.resize(MAX_STATION_ROWS);
+  std::string& text = station_texts_[static_cast<size_t>(station.index)];
+  if (text.empty()) text = station_text(*station.entry);
+  return text;
+}
+
+void OpenFormatWriter::check_output() {
+  files_.check();
+}
+
+std::string CsvWriter::header() const {
+  std::string text = "wmo,wban,station,time,kind";
+  for (const char* column : LEVEL_COLUMNS) text += std::string(",") + column;
+  return text + "," + wind_speed_column(knots()) + "\n";
+}
+
+std::string CsvWriter::station_text(const StationEntry& entry) const {
+  return cformat("%d,%d,", entry.wmo, entry.wban) + csv_field(initials_of(entry)) + ",";
+}
+
+// One row per level: the station's fields and the time (the same for every row of the
+// sounding), the kind, and the six values, an absent one as an empty field. (Runs once per
+// level: kept in one piece.)
+void CsvWriter::write(const Sounding& sounding, const StationRow& station) {
+  int16_t selected[MAX_LEVELS];
+  const int32_t count = select_levels(sounding, selected);
+  if (count == 0) return;
+  const std::string prefix = cached_station_text(station) +
+                             iso_time(sounding.year, sounding.month, sounding.day, sounding.hour) +
+                             ",";
+  OutputStream& out = stream_for_sounding();
+  char* end = out.reserve(static_cast<size_t>(count) * (prefix.size() + LEVEL_ROOM));
+  for (int32_t s = 0; s < count; ++s) {
+    const SoundingLevel& level = sounding.levels[selected[s]];
+    end = put_text(end, prefix);
+    end = put_text(end, kind_word(level.kind));
+    const LevelValues values = values_of(level, knots());
+    for (int v = 0; v < 6; ++v) {
+      *end++ = ',';
+      if (values.value[v] != MISSING_VALUE) {
+        end = put_value(end, values.value[v], LevelValues::TENTHS[v]);
+      }
+    }
+    *end++ = '\n';
+  }
+  out.commit(end);
+  if (out.error()) check_output();
+}
+
+std::string JsonLinesWriter::station_text(const StationEntry& entry) const {
+  return cformat("{\"wmo\":%d,\"wban\":%d,\"station\":", entry.wmo, entry.wban) +
+         json_string(initials_of(entry)) +
+         cformat(",\"latitude\":%.2f,\"longitude\":%.2f,\"elevation\":%d,",
+                 static_cast<double>(entry.latitude), static_cast<double>(entry.longitude),
+                 entry.elevation);
+}
+
+// The sounding's object on one line: the station's members, the time, the release time and
+// sonde type (null when absent), and the levels. (Runs once per level: kept in one piece.)
+void JsonLinesWriter::write(const Sounding& sounding, const StationRow& station) {
+  int16_t selected[MAX_LEVELS];
+  const int32_t count = select_levels(sounding, selected);
+  if (count == 0) return;
+  const std::string release = release_time_text(sounding.release_time);
+  const std::string head =
+      cached_station_text(station) + "\"time\":\"" +
+      iso_time(sounding.year, sounding.month, sounding.day, sounding.hour) +
+      "\",\"release_time\":" + (release.empty() ? "null" : "\"" + release + "\"") +
+      ",\"sonde_type\":" +
+      (sounding.sonde_type == MISSING_VALUE ? "null" : std::to_string(sounding.sonde_type)) +
+      ",\"levels\":[";
+  // The members' names with their punctuation: {"kind":", ","pressure_hpa":, ... .
+  static const std::string names[7] = {"{\"kind\":\"",
+                                       std::string("\",\"") + LEVEL_COLUMNS[0] + "\":",
+                                       std::string(",\"") + LEVEL_COLUMNS[1] + "\":",
+                                       std::string(",\"") + LEVEL_COLUMNS[2] + "\":",
+                                       std::string(",\"") + LEVEL_COLUMNS[3] + "\":",
+                                       std::string(",\"") + LEVEL_COLUMNS[4] + "\":",
+                                       std::string(",\"") + "wind_speed_"};
+  const std::string_view speed_name = knots() ? "kt\":" : "ms\":";
+  OutputStream& out = stream_for_sounding();
+  char* end = out.reserve(head.size() + static_cast<size_t>(count) * LEVEL_ROOM + 4);
+  end = put_text(end, head);
+  for (int32_t s = 0; s < count; ++s) {
+    const SoundingLevel& level = sounding.levels[selected[s]];
+    if (s > 0) *end++ = ',';
+    end = put_text(end, names[0]);
+    end = put_text(end, kind_word(level.kind));
+    const LevelValues values = values_of(level, knots());
+    for (int v = 0; v < 6; ++v) {
+      end = put_text(end, names[v + 1]);
+      if (v == 5) end = put_text(end, speed_name);
+      end = values.value[v] == MISSING_VALUE
+                ? put_text(end, "null")
+                : put_value(end, values.value[v], LevelValues::TENTHS[v]);
+    }
+    *end++ = '}';
+  }
+  end = put_text(end, "]}\n");
+  out.commit(end);
+  if (out.error()) check_output();
+}
+
+}  // namespace wxfetch
