@@ -6,6 +6,7 @@
 
 #include <cassert>
 #include <cerrno>
+#include <memory>
 #include <utility>
 
 #include "base/temporary_files.h"
@@ -131,6 +132,64 @@ int OutputFile::close(bool finished) {
     forget_temporary_file(std::exchange(temporary_slot_, -1));
     temporary_path_.clear();
   }
+  return error;
+}
+
+// Collects the text in a buffer and writes it to the file whenever the buffer is full; the
+// first failure is kept, and nothing is written after it.
+class OutputFileStream::Buffer : public std::streambuf {
+ public:
+  explicit Buffer(OutputFile file) : file_(std::move(file)) {
+    setp(space_, space_ + sizeof space_);
+  }
+
+  int finish() {
+    drain();
+    const int closed = file_.close(error_ == 0);
+    return error_ != 0 ? error_ : closed;
+  }
+
+ protected:
+  int_type overflow(int_type c) override {
+    drain();
+    if (c != traits_type::eof()) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return error_ == 0 ? traits_type::not_eof(c) : traits_type::eof();
+  }
+  int sync() override {
+    drain();
+    return error_ == 0 ? 0 : -1;
+  }
+
+ private:
+  void drain() {
+    const auto size = static_cast<size_t>(pptr() - pbase());
+    if (size > 0 && error_ == 0) error_ = file_.write_all(pbase(), size);
+    setp(space_, space_ + sizeof space_);
+  }
+
+  OutputFile file_;
+  int error_ = 0;
+  char space_[1 << 16];
+};
+
+std::unique_ptr<OutputFileStream> OutputFileStream::create(const std::string& path) {
+  OutputFile file = OutputFile::create(path, system_file_io());
+  if (!file.is_open()) return nullptr;
+  return std::unique_ptr<OutputFileStream>(
+      new OutputFileStream(std::make_unique<Buffer>(std::move(file))));
+}
+
+OutputFileStream::OutputFileStream(std::unique_ptr<Buffer> buffer)
+    : std::ostream(buffer.get()), buffer_(std::move(buffer)) {}
+
+OutputFileStream::~OutputFileStream() = default;
+
+int OutputFileStream::finish() {
+  const int error = buffer_->finish();
+  if (error != 0) setstate(std::ios::badbit);
   return error;
 }
 

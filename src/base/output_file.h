@@ -6,6 +6,8 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <memory>
+#include <ostream>
 #include <string>
 
 namespace wxfetch {
@@ -63,6 +65,27 @@ class OutputFile {
   std::string temporary_path_;  // "" when the file is written under its name
   std::string path_;
   int temporary_slot_ = -1;
+};
+
+// A text stream written to an OutputFile: the text goes to the file's temporary name, and the
+// file takes its name only at finish(); a stream destroyed unfinished (an error, an exception on
+// the way) leaves nothing under the name.
+class OutputFileStream : public std::ostream {
+ public:
+  // Creates the file `path`; null (errno set) when it cannot be created.
+  static std::unique_ptr<OutputFileStream> create(const std::string& path);
+  ~OutputFileStream() override;
+  OutputFileStream(const OutputFileStream&) = delete;
+  OutputFileStream& operator=(const OutputFileStream&) = delete;
+
+  // Writes what is buffered and closes the file under its name. Returns 0, or the errno of the
+  // first failed write, close or rename (the file is then removed).
+  int finish();
+
+ private:
+  class Buffer;
+  explicit OutputFileStream(std::unique_ptr<Buffer> buffer);
+  std::unique_ptr<Buffer> buffer_;
 };
 
 }  // namespace wxfetch

@@ -70,6 +70,21 @@ YearFileNames year_file_names(const std::string& database_directory, const Years
   return found;
 }
 
+std::string year_file_name_to_write(const std::string& database_directory,
+                                    const YearsPresent& years, int year, int32_t wban) {
+  const YearFileNames names = year_file_names(database_directory, years, year, wban);
+  for (int i = 0; i < names.count; ++i) {
+    if (name_exists(names.names[i])) return names.names[i];
+  }
+  const int year_index = year - FIRST_ARCHIVE_YEAR;
+  if (year_index < 0 || year_index >= static_cast<int>(years.spelling.size()) ||
+      years.spelling[year_index] == 0) {
+    return names.names[0];
+  }
+  return database_directory + YEAR_FOLDER_SPELLINGS[years.spelling[year_index]] + year_text(year) +
+         "/" + station_file_name(year, wban);
+}
+
 YearsPresent find_years(const std::string& database_directory) {
   YearsPresent years;
   for (int year = FIRST_ARCHIVE_YEAR; year <= LAST_ARCHIVE_YEAR; ++year) {

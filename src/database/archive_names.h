@@ -44,6 +44,12 @@ struct YearFileNames {
 YearFileNames year_file_names(const std::string& database_directory, const YearsPresent& years,
                               int year, int32_t wban);
 
+// The name a writer gives the file of `wban` for `year`: the first of year_file_names that
+// exists, so that a copy with lower-case names is added to, not split; else the upper-case file
+// name in the year folder spelling that `years` found, or in "TEFA" when there is none.
+std::string year_file_name_to_write(const std::string& database_directory,
+                                    const YearsPresent& years, int year, int32_t wban);
+
 // Finds the years present under `database_directory` (a year counts when a folder, or anything,
 // of one of the three spellings exists). Prints nothing.
 YearsPresent find_years(const std::string& database_directory);

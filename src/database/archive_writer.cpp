@@ -1,15 +1,22 @@
 #include "database/archive_writer.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
+#include "base/output_file.h"
 #include "base/text.h"
+#include "database/archive_lock.h"
 #include "database/archive_names.h"
+#include "database/year_files.h"
 
 namespace wxfetch {
 namespace pack {
@@ -332,53 +339,61 @@ std::vector<uint8_t> build_station_year_file(int32_t wban, int year,
 }
 
 std::vector<StoredRecord> read_station_year_records(const std::vector<uint8_t>& file) {
-  auto number = [&file](size_t at, int bytes) {
+  constexpr uint64_t RECORD_HEADER_BYTES = 24;  // up to and including the hour
+  auto number = [&file](uint64_t at, int bytes) {
     if (at + bytes > file.size()) throw std::invalid_argument("the file ends inside its directory");
     uint64_t value = 0;
     for (int i = 0; i < bytes; ++i) value = value << 8 | file[at + i];
     return value;
   };
-  constexpr size_t RECORD_HEADER_BYTES = 24;  // up to and including the hour
   std::vector<StoredRecord> records;
-  size_t entry = FILE_HEADER_BYTES;
+  uint64_t entry = FILE_HEADER_BYTES;
   for (int month = 1; month <= DIRECTORY_MONTHS; ++month) {
     for (int day = 1; day <= DIRECTORY_DAYS; ++day) {
       const auto count = static_cast<int>(number(entry, 1));
-      if (count > 0) {
-        uint64_t offset = number(entry + 5 + 1, 4);
-        for (int i = 0; i < count; ++i) {
-          if (offset + RECORD_HEADER_BYTES > file.size()) {
-            throw std::invalid_argument(
-                cformat("a record of %02d-%02d lies outside the file", month, day));
-          }
-          const uint64_t length = number(offset + 4, 3);
-          if (length < RECORD_HEADER_BYTES || offset + length > file.size()) {
-            throw std::invalid_argument(
-                cformat("a record of %02d-%02d has a bad length", month, day));
-          }
-          records.push_back(
-              {month, day, file[offset + 23],
-               std::vector<uint8_t>(file.begin() + offset, file.begin() + offset + length)});
-          offset += length;
+      for (int i = 0; i < count; ++i) {
+        const uint64_t sounding_entry = entry + 5 + 5 * static_cast<uint64_t>(i);
+        const auto hour = static_cast<int>(number(sounding_entry, 1));
+        const uint64_t offset = number(sounding_entry + 1, 4);
+        const uint64_t length = offset + 7 <= file.size() ? number(offset + 4, 3) : 0;
+        if (length < RECORD_HEADER_BYTES || offset + length > file.size()) {
+          throw std::invalid_argument(
+              cformat("the record of %02d-%02d %02dh lies outside the file", month, day, hour));
         }
+        records.push_back(
+            {month, day, hour,
+             std::vector<uint8_t>(file.begin() + static_cast<ptrdiff_t>(offset),
+                                  file.begin() + static_cast<ptrdiff_t>(offset + length))});
       }
-      entry += 5 + 5 * static_cast<size_t>(count);
+      entry += 5 + 5 * static_cast<uint64_t>(count);
     }
   }
   return records;
 }
 
+bool read_existing_file(const std::string& path, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0 && errno == ENOENT) return false;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(open_regular_file(path), &std::fclose);
+  if (!file) throw std::runtime_error(file_error(path, errno));
+  char buffer[1 << 16];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  }
+  if (std::ferror(file.get())) throw std::runtime_error(file_error(path, EIO));
+  return true;
+}
+
 void write_file_replacing(const std::string& name, const std::vector<uint8_t>& bytes) {
-  const std::string temporary = name + ".wxpack-part";
-  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  std::error_code error;
-  if (file) std::filesystem::rename(temporary, name, error);
-  if (!file || error) {
-    std::filesystem::remove(temporary, error);
-    throw std::runtime_error("cannot write " + name);
+  OutputFile file = OutputFile::create(name, system_file_io());
+  if (!file.is_open()) throw std::runtime_error("cannot write " + file_error(name, errno));
+  int error = file.write_all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (error == 0) error = file.close(true);
+  if (error != 0) {
+    file.close(false);
+    throw std::runtime_error("cannot write " + file_error(name, error));
   }
 }
 
@@ -397,10 +412,13 @@ void write_archive(const std::filesystem::path& database_directory,
   for (const auto& [key, station_year] : station_years) {
     files.emplace_back(key, build_station_year_file(station_year));
   }
+  const ArchiveLock lock(directory);
+  YearsPresent years = find_years(directory);
   for (const auto& [key, bytes] : files) {
     const auto [wban, year] = key;
-    std::filesystem::create_directories(year_folder_name(directory, year));
-    write_file_replacing(database_file_name(directory, year, wban), bytes);
+    const std::string name = year_file_name_to_write(directory, years, year, wban);
+    std::filesystem::create_directories(std::filesystem::path(name).parent_path());
+    write_file_replacing(name, bytes);
   }
 }
 

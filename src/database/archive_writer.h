@@ -64,7 +64,8 @@ std::vector<uint8_t> build_record(const PackSounding& sounding);
 std::vector<uint8_t> build_station_year_file(const std::vector<PackSounding>& soundings);
 
 // Writes the files of `soundings` (any stations and years) under `database_directory`, each at
-// database_file_name(database_directory, year, wban), creating the year folders. Each file is
+// the name year_file_name_to_write gives, creating the year folders, while holding the archive's
+// lock. Each file is
 // written under a temporary name in its folder and then renamed, so that an interrupted run
 // leaves no half file. Throws std::runtime_error when a file cannot be written.
 void write_archive(const std::filesystem::path& database_directory,
@@ -84,14 +85,20 @@ struct StoredRecord {
 std::vector<uint8_t> build_station_year_file(int32_t wban, int year,
                                              const std::vector<StoredRecord>& records);
 
-// Returns the records of a station-year file, as its directory gives them (the day's records
-// back to back from the day's first offset, each as long as its length field says). Only looks
-// at bytes of `file`; throws std::invalid_argument for a directory or record that leaves the
-// file.
+// Returns the records of a station-year file, as its directory gives them: each sounding entry's
+// hour and the record at its offset, as long as the record's length field says, byte for byte.
+// Only looks at bytes of `file`; throws std::invalid_argument for a directory or record that
+// leaves the file.
 std::vector<StoredRecord> read_station_year_records(const std::vector<uint8_t>& file);
 
+// Reads the whole station-year file at `path` into `bytes`. Returns false when there is no such
+// file; throws std::runtime_error ("PATH: reason") when one exists but cannot be read, or is no
+// regular file (a folder, a named pipe, a device).
+bool read_existing_file(const std::string& path, std::vector<uint8_t>& bytes);
+
 // Writes `bytes` to `name` through a temporary file of the same folder that is then renamed
-// over it. Throws std::runtime_error (and leaves no temporary file) when that fails.
+// over it (an OutputFile: removed at SIGINT, SIGTERM and SIGHUP). Throws std::runtime_error
+// ("cannot write NAME: reason", and leaves no temporary file) when that fails.
 void write_file_replacing(const std::string& name, const std::vector<uint8_t>& bytes);
 
 // Implementation details follow; tests use them to build damaged records by hand.

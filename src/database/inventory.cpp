@@ -1,5 +1,7 @@
 #include "database/inventory.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -34,6 +36,13 @@ class FileStart {
   // True when the first `count` bytes are read (reading more when needed).
   bool ensure(size_t count) { return file_ != nullptr && reader_.ensure(count); }
   const uint8_t* data() const { return reader_.data(); }
+  // True when the record at `offset` gives `date_hour` (YYYYMMDDHH) as its own date and hour
+  // (bytes 20 to 23: the year since 1900, month, day and hour).
+  bool record_gives(int64_t offset, int32_t date_hour) {
+    uint8_t date[4];
+    if (::pread(::fileno(file_.get()), date, sizeof date, offset + 20) != sizeof date) return false;
+    return (date[0] + 1900) * 1000000 + date[1] * 10000 + date[2] * 100 + date[3] == date_hour;
+  }
 
  private:
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
@@ -70,6 +79,8 @@ size_t read_day(FileStart& file, size_t at, int32_t date, bool day_exists, Stati
       problem = cformat("the hour %d on %d", hour, date / 100);
     } else if (offset + 24L > file.size()) {
       problem = cformat("the sounding of %d lies outside the file", date + hour);
+    } else if (!file.record_gives(offset, date + hour)) {
+      problem = cformat("the record filed under %d gives another date", date + hour);
     }
     if (!problem.empty()) {
       if (counts.problem.empty()) counts.problem = problem;

@@ -45,7 +45,9 @@ void Delivery::deliver(const RecordReader& reader, const std::string& path, int3
                        const StationRow& station) {
   assert(station.entry != nullptr);
   codec_.place(reader.data(), reader.size());
-  if (!decode_sounding(codec_, sounding_)) {
+  // A record whose own date and hour are not those its directory entry files it under is as
+  // damaged as one that cannot be decoded.
+  if (!decode_sounding(codec_, sounding_) || date_hour_of(sounding_) != date) {
     reporter_.warning(" WARNING:  damaged sounding record skipped: " + path + " " +
                       std::to_string(date) + "\n");
   } else if (enough_levels(sounding_.level_count)) {

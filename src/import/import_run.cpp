@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <set>
 #include <stdexcept>
 
 #include "base/text.h"
+#include "database/archive_lock.h"
 #include "database/archive_names.h"
 #include "records/sounding.h"
 #include "stations/catalogue.h"
@@ -118,20 +118,15 @@ void ImportRun::add(PackSounding sounding, const std::string& file, long line) {
                  error.what()));
     return;
   }
-  if (std::pair(sounding.wban, sounding.year) != current_) {
-    flush();
-    current_ = {sounding.wban, sounding.year};
-  }
-  auto [place, fresh] = pending_.try_emplace({sounding.month, sounding.day, sounding.hour});
-  if (!fresh) {
-    messages_ << file << ":" << line << ": station " << sounding.wban << " at "
-              << date_hour_text(sounding) << " again (first at " << place->second.file << ":"
-              << place->second.line << "); the last is kept\n";
-    ++duplicates_;
-  } else {
-    ++imported_;
-  }
-  place->second = {std::move(bytes), file, line};
+  if (file_names_.empty() || file_names_.back() != file) file_names_.push_back(file);
+  Gathered gathered;
+  gathered.date_hour = sounding.month * 10000 + sounding.day * 100 + sounding.hour;
+  gathered.file = static_cast<int32_t>(file_names_.size() - 1);
+  gathered.line = line;
+  gathered.at = store_.put(bytes);
+  gathered.length = static_cast<uint32_t>(bytes.size());
+  gathered_[{sounding.wban, sounding.year}].push_back(gathered);
+  ++gathered_count_;
 }
 
 void ImportRun::skip(const std::string& file, long line, const std::string& what) {
@@ -143,61 +138,82 @@ void ImportRun::notice(const std::string& file, long line, const std::string& wh
   messages_ << file << ":" << line << ": " << what << "\n";
 }
 
-// Adds the records of the file already at `name` that `records` does not replace.
-void ImportRun::merge_existing(const std::string& name, std::map<DateHour, Pending>& records) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return;
-  const std::vector<uint8_t> old_bytes{std::istreambuf_iterator<char>(in),
-                                       std::istreambuf_iterator<char>()};
-  const bool ours = written_.count(current_) > 0;
-  for (StoredRecord& old : read_station_year_records(old_bytes)) {
-    auto [place, fresh] = records.try_emplace({old.month, old.day, old.hour});
-    if (fresh) {
-      place->second.bytes = std::move(old.bytes);
-    } else if (ours) {
-      // The input held this station-year twice, apart: the later sounding wins, as within it.
-      messages_ << place->second.file << ":" << place->second.line << ": station " << current_.first
-                << " at "
-                << cformat("%04d%02d%02d%02d", current_.second, old.month, old.day, old.hour)
-                << " again; the last is kept\n";
-      ++duplicates_;
-      --imported_;
-    } else {
-      ++replaced_;
-    }
-  }
+std::string ImportRun::where(const Gathered& sounding) const {
+  return file_names_[static_cast<size_t>(sounding.file)] + ":" + std::to_string(sounding.line);
 }
 
-void ImportRun::flush() {
-  if (pending_.empty()) return;
-  const auto [wban, year] = current_;
-  const std::string name = database_file_name(directory_, year, wban);
-  std::map<DateHour, Pending> records = std::move(pending_);
-  pending_.clear();
+// The soundings of one station-year in order of date and hour, the last of each date and hour
+// given more than once (each earlier one is reported).
+std::vector<ImportRun::Gathered> ImportRun::last_of_each_hour(const StationYear& station_year,
+                                                              std::vector<Gathered>& gathered) {
+  std::stable_sort(gathered.begin(), gathered.end(),
+                   [](const Gathered& a, const Gathered& b) { return a.date_hour < b.date_hour; });
+  std::vector<Gathered> kept;
+  for (size_t i = 0; i < gathered.size(); ++i) {
+    if (i + 1 < gathered.size() && gathered[i + 1].date_hour == gathered[i].date_hour) {
+      messages_ << where(gathered[i + 1]) << ": station " << station_year.first << " at "
+                << cformat("%04d%06d", station_year.second, gathered[i].date_hour)
+                << " again (first at " << where(gathered[i]) << "); the last is kept\n";
+      ++duplicates_;
+      continue;
+    }
+    kept.push_back(gathered[i]);
+  }
+  return kept;
+}
+
+// Merges the soundings of one station-year into its file (or a new one) and writes it.
+void ImportRun::write_station_year(const StationYear& station_year, std::vector<Gathered>& gathered,
+                                   const YearsPresent& years) {
+  const auto [wban, year] = station_year;
+  const std::vector<Gathered> soundings = last_of_each_hour(station_year, gathered);
+  const std::string name = year_file_name_to_write(directory_, years, year, wban);
   try {
-    merge_existing(name, records);
+    std::set<int32_t> new_hours;
+    for (const Gathered& sounding : soundings) new_hours.insert(sounding.date_hour);
+    std::vector<uint8_t> old_bytes;
     std::vector<StoredRecord> stored;
-    for (auto& [key, record] : records) {
-      const auto [month, day, hour] = key;
-      stored.push_back({month, day, hour, std::move(record.bytes)});
+    std::set<int32_t> replaced;
+    if (read_existing_file(name, old_bytes)) {
+      for (StoredRecord& old : read_station_year_records(old_bytes)) {
+        const int32_t date_hour = old.month * 10000 + old.day * 100 + old.hour;
+        if (new_hours.count(date_hour) != 0) {
+          replaced.insert(date_hour);
+        } else {
+          stored.push_back(std::move(old));
+        }
+      }
+    }
+    for (const Gathered& sounding : soundings) {
+      stored.push_back({sounding.date_hour / 10000, sounding.date_hour / 100 % 100,
+                        sounding.date_hour % 100, store_.get(sounding.at, sounding.length)});
     }
     const std::vector<uint8_t> bytes = build_station_year_file(wban, year, stored);
-    std::filesystem::create_directories(year_folder_name(directory_, year));
+    std::filesystem::create_directories(std::filesystem::path(name).parent_path());
     write_file_replacing(name, bytes);
-    written_.insert(current_);
+    imported_ += static_cast<long>(soundings.size());
+    replaced_ += static_cast<long>(replaced.size());
     ++files_;
   } catch (const std::exception& error) {
-    long lost = 0;
-    for (const auto& entry : records) lost += entry.second.file.empty() ? 0 : 1;
-    messages_ << name << ": " << error.what() << "; " << count_of(lost, "sounding")
+    const std::string what = error.what();
+    messages_ << (what.find(name) == std::string::npos ? name + ": " + what : what) << "; "
+              << count_of(static_cast<long>(soundings.size()), "sounding")
               << " of this station-year not imported, the file is left as it was\n";
-    imported_ -= lost;
-    skipped_ += lost;
+    skipped_ += static_cast<long>(soundings.size());
   }
 }
 
 void ImportRun::finish() {
-  flush();
+  if (gathered_.empty()) return;
+  const ArchiveLock lock(directory_, [this] {
+    messages_ << "wxpack: waiting for another wxpack that writes into " << directory_ << "\n";
+  });
+  leftovers_removed_ = lock.leftovers_removed();
+  const YearsPresent years = find_years(directory_);
+  for (auto& [station_year, gathered] : gathered_) {
+    write_station_year(station_year, gathered, years);
+  }
+  gathered_.clear();
 }
 
 int ImportRun::summary(std::ostream& out) const {
@@ -223,7 +239,15 @@ int ImportRun::summary(std::ostream& out) const {
     out << "wxpack: note: " << count_of(short_soundings_, "sounding")
         << " of fewer than five levels; wxfetch writes none of them\n";
   }
+  if (leftovers_removed_ > 0) {
+    out << "wxpack: note: " << count_of(leftovers_removed_, "temporary file")
+        << " of an interrupted earlier run removed\n";
+  }
   if (skipped_ > 0) out << "wxpack: " << count_of(skipped_, "fault") << ", see above\n";
+  if (imported_ == 0 && skipped_ == 0) {
+    out << "wxpack: the input held no sounding\n";
+    return 1;
+  }
   return skipped_ > 0 ? 1 : 0;
 }
 

@@ -1,7 +1,8 @@
 // One import into an archive: the station table that gives WBAN numbers and elevations, the
-// station-year in hand, and the counts and messages of what happened. Readers hand every
-// sounding to `add` and every fault to `skip`; soundings are gathered one station-year at a time
-// and written (merged into the file already there) when the next station-year begins.
+// soundings gathered per station-year, and the counts and messages of what happened. Readers
+// hand every sounding to `add` and every fault to `skip`; `finish` then takes the archive's lock
+// and writes each station-year once, merged into the file already there, in whatever order the
+// input gave the soundings.
 #pragma once
 
 #include <cstdint>
@@ -9,17 +10,17 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <set>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "database/archive_writer.h"
+#include "import/record_store.h"
 
 namespace wxfetch {
 struct StationCatalogue;
-}
+struct YearsPresent;
+}  // namespace wxfetch
 
 namespace wxfetch {
 namespace pack {
@@ -66,32 +67,43 @@ class ImportRun {
   void skip(const std::string& file, long line, const std::string& what);
   // Says something at file:line that costs the import nothing (a repeated part, ...).
   void notice(const std::string& file, long line, const std::string& what);
-  // Writes the station-year in hand. Call once after the last sounding.
+  // Takes the archive's lock and writes every station-year gathered: the soundings of the run
+  // (the last of a station, date and hour given twice) and every record of the file already
+  // there that none of them replaces, byte for byte. A station-year whose file cannot be read
+  // whole, or cannot be written, is left as it was, its soundings counted as skipped. Call once
+  // after the last sounding.
   void finish();
   // Prints the summary and notes on `out`; returns the exit status: 1 when anything was
-  // skipped, else 0.
+  // skipped or nothing was imported (saying why), else 0.
   int summary(std::ostream& out) const;
 
   long imported() const { return imported_; }
   long skipped() const { return skipped_; }
 
  private:
-  struct Pending {
-    std::vector<uint8_t> bytes;
-    std::string file;
+  // A sounding gathered for writing: its date and hour, where it was read, and its record.
+  struct Gathered {
+    int32_t date_hour = 0;  // month * 10000 + day * 100 + hour
+    int32_t file = 0;       // index into file_names_
     long line = 0;
+    int64_t at = 0;  // in store_
+    uint32_t length = 0;
   };
-  using DateHour = std::tuple<int, int, int>;  // month, day, hour
+  using StationYear = std::pair<int32_t, int>;  // WBAN number, year
 
-  void flush();
-  void merge_existing(const std::string& name, std::map<DateHour, Pending>& records);
   void prepare(PackSounding& sounding);
+  std::vector<Gathered> last_of_each_hour(const StationYear& station_year,
+                                          std::vector<Gathered>& gathered);
+  void write_station_year(const StationYear& station_year, std::vector<Gathered>& gathered,
+                          const YearsPresent& years);
+  std::string where(const Gathered& sounding) const;
 
   std::string directory_;
   std::ostream& messages_;
-  std::pair<int32_t, int> current_{-1, -1};  // wban, year of `pending_`
-  std::map<DateHour, Pending> pending_;
-  std::set<std::pair<int32_t, int>> written_;  // station-years written by this run
+  std::map<StationYear, std::vector<Gathered>> gathered_;
+  std::vector<std::string> file_names_;
+  RecordStore store_;
+  long gathered_count_ = 0;
   long imported_ = 0;
   long skipped_ = 0;
   long duplicates_ = 0;
@@ -100,6 +112,7 @@ class ImportRun {
   long short_soundings_ = 0;
   long thinned_ = 0;
   long files_ = 0;
+  int leftovers_removed_ = 0;
 };
 
 }  // namespace pack

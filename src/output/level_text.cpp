@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/text.h"
+
 namespace wxfetch {
 
 namespace detail {
@@ -92,6 +94,11 @@ std::string json_string(std::string_view text) {
     }
   }
   return result + '"';
+}
+
+std::string json_number(double value, int decimals) {
+  if (!std::isfinite(value)) return "null";
+  return cformat("%.*f", decimals, value);
 }
 
 }  // namespace wxfetch

@@ -89,4 +89,8 @@ std::string csv_field(std::string_view text);
 // that the result is valid UTF-8 whatever the station tables hold.
 std::string json_string(std::string_view text);
 
+// `value` with `decimals` decimals as a JSON number, or null when it is not finite (a damaged
+// station table's 1e39): JSON has no infinity.
+std::string json_number(double value, int decimals);
+
 }  // namespace wxfetch

@@ -147,10 +147,9 @@ void CsvWriter::write(const Sounding& sounding, const StationRow& station) {
 
 std::string JsonLinesWriter::station_text(const StationEntry& entry) const {
   return cformat("{\"wmo\":%d,\"wban\":%d,\"station\":", entry.wmo, entry.wban) +
-         json_string(initials_of(entry)) +
-         cformat(",\"latitude\":%.2f,\"longitude\":%.2f,\"elevation\":%d,",
-                 static_cast<double>(entry.latitude), static_cast<double>(entry.longitude),
-                 entry.elevation);
+         json_string(initials_of(entry)) + ",\"latitude\":" + json_number(entry.latitude, 2) +
+         ",\"longitude\":" + json_number(entry.longitude, 2) +
+         cformat(",\"elevation\":%d,", entry.elevation);
 }
 
 // The sounding's object on one line: the station's members, the time, the release time and

@@ -4,14 +4,15 @@
 // an archive can both feed it.
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <ostream>
-#include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "analysis/profile.h"
+#include "base/output_file.h"
 #include "plot/html_page.h"
 
 namespace wxfetch {
@@ -42,14 +43,16 @@ class PlotWriter {
 
   const PlotOptions& options_;
   std::ostream& out_;
-  std::ofstream html_file_;
+  std::unique_ptr<OutputFileStream> html_file_;
   std::unique_ptr<HtmlPage> page_;
-  std::set<std::string> written_names_;
+  std::unordered_set<std::string> written_names_;
+  std::unordered_map<std::string, int> next_copy_;  // by file name: the next "_N" to try
   int soundings_ = 0;
 };
 
 // The SVG file name of a sounding: WMO number, "_", initials, "_", YYYYMMDDHH, ".svg" (as the
-// KVT file of a station series with one file per sounding).
+// KVT file of a station series with one file per sounding). Every character of the initials
+// outside A-Z, a-z, 0-9, "_" and "-" becomes "_", so that no name leaves the output folder.
 std::string svg_file_name(const Profile& profile);
 
 }  // namespace wxfetch

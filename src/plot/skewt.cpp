@@ -283,11 +283,17 @@ const std::string& skewt_definitions() {
 }
 
 std::string skewt_title(const Profile& profile) {
-  char text[96];
-  std::snprintf(text, sizeof text, "%ld %s %04d-%02d-%02d %02dZ", profile.station.wmo,
-                profile.station.initials.c_str(), profile.year, profile.month, profile.day,
-                profile.hour);
-  return text;
+  // Long initials (from a CSV file) are cut to 40 bytes, never inside a UTF-8 character.
+  std::string initials = profile.station.initials;
+  if (initials.size() > 40) {
+    size_t cut = 40;
+    while (cut > 0 && (static_cast<unsigned char>(initials[cut]) & 0xC0) == 0x80) --cut;
+    initials.resize(cut);
+  }
+  char numbers[64];
+  std::snprintf(numbers, sizeof numbers, " %04d-%02d-%02d %02dZ", profile.year, profile.month,
+                profile.day, profile.hour);
+  return std::to_string(profile.station.wmo) + " " + initials + numbers;
 }
 
 std::string skewt_open_tag() {

@@ -82,6 +82,12 @@ struct Sounding : SoundingHeader {
   std::array<SoundingLevel, MAX_LEVELS> levels{};
 };
 
+// The sounding's date and hour as YYYYMMDDHH (64 bits: a damaged record may give any year).
+inline int64_t date_hour_of(const SoundingHeader& sounding) {
+  return int64_t{sounding.year} * 1000000 + sounding.month * 10000 + sounding.day * 100 +
+         sounding.hour;
+}
+
 // True when a sounding of `level_count` levels is worth writing.
 inline bool enough_levels(int32_t level_count) {
   return level_count >= MIN_WRITTEN_LEVELS;
