@@ -347,12 +347,10 @@ void add_thermal(PackLevel& level, const Profile& profile, double height, Genera
   }
 }
 
-PackSounding make_sounding(const Station& station, const Weather& weather, int year, int month,
-                           int day, int hour) {
-  const uint64_t date = static_cast<uint64_t>(((year * 100 + month) * 100 + day) * 100 + hour);
-  Generator generator(static_cast<uint64_t>(station.wban) * 0x100000001B3ull ^ date);
-  const Profile profile = make_profile(station, weather, year, month, day, hour, generator);
-
+// The header of a sounding: its station and time, release time, sonde, indicators and optional
+// block.
+PackSounding sounding_header(const Station& station, int year, int month, int day, int hour,
+                             Generator& generator) {
   PackSounding sounding;
   sounding.wban = station.wban;
   sounding.year = year;
@@ -365,6 +363,146 @@ PackSounding make_sounding(const Station& station, const Weather& weather, int y
   sounding.indicator_a = generator.chance(0.9) ? station.indicator_a : generator.pick(0, 6);
   sounding.indicator_b = generator.pick(0, 14);
   sounding.optional_entries = generator.chance(0.1) ? generator.pick(1, 4) : -1;
+  return sounding;
+}
+
+// The levels of one sounding in the making, added kind by kind and stored sorted by height. Each
+// pressure is used by one level only.
+class LevelDrafts {
+ public:
+  LevelDrafts(const Profile& profile, double surface_pressure, double top_pressure,
+              Generator& generator)
+      : profile_(profile),
+        generator_(generator),
+        surface_pressure_(surface_pressure),
+        top_pressure_(top_pressure),
+        grid_(make_grid(profile, surface_pressure, top_pressure)),
+        top_height_(grid_.back().height),
+        surface_tenths_(round_to_int(surface_pressure * 10)) {}
+
+  void add_surface(int elevation) {
+    Draft surface{{SURFACE}, profile_.surface_height};
+    surface.level.pressure = surface_tenths_;
+    surface.level.height = elevation;
+    add_thermal(surface.level, profile_, profile_.surface_height, generator_);
+    add_wind(surface.level, profile_, profile_.surface_height);
+    drafts_.push_back(surface);
+    pressures_.push_back(surface_tenths_);
+  }
+
+  // Standard levels below the ground: stored after the surface, from the highest pressure up,
+  // whatever their heights.
+  void add_below_ground() {
+    for (int mb : MANDATORY_MB) {
+      if (mb * 10 <= surface_tenths_) break;
+      PackLevel level{MANDATORY};
+      level.pressure = mb * 10;
+      level.height = wxfetch::pack::storable_height(
+          round_to_int(height_below_ground(profile_, surface_pressure_, mb)));
+      below_ground_.push_back(level);
+      pressures_.push_back(mb * 10);
+    }
+  }
+
+  // The standard levels between the surface and the top.
+  void add_mandatory() {
+    for (int mb : MANDATORY_MB) {
+      if (mb * 10 >= surface_tenths_ || mb < top_pressure_) continue;
+      const double height = height_at_pressure(grid_, mb);
+      Draft draft{{MANDATORY}, height};
+      draft.level.pressure = mb * 10;
+      draft.level.height = wxfetch::pack::storable_height(round_to_int(height));
+      add_thermal(draft.level, profile_, height, generator_);
+      add_wind(draft.level, profile_, height);
+      drafts_.push_back(draft);
+      pressures_.push_back(mb * 10);
+    }
+  }
+
+  // The tropopause and the level of maximum wind, when the balloon reached them.
+  void add_tropopause_and_max_wind() {
+    if (profile_.tropopause_height < top_height_) {
+      add_pressure_level(TROPOPAUSE, profile_.tropopause_height, true, true);
+    }
+    if (profile_.jet_height < top_height_) {
+      add_pressure_level(MAX_WIND, profile_.jet_height, true, false);
+    }
+  }
+
+  // Wind levels by height: three in the first 900 m above the ground, then every 1 to 2 km.
+  void add_wind_levels() {
+    const double wind_step = generator_.between(1000, 2000);
+    for (double height = profile_.surface_height + 300; height < top_height_;
+         height += height < profile_.surface_height + 900 ? 300 : wind_step) {
+      Draft draft{{WIND}, height};
+      draft.level.height = wxfetch::pack::storable_height(round_to_int(height));
+      add_wind(draft.level, profile_, height);
+      drafts_.push_back(draft);
+    }
+  }
+
+  // Significant temperature levels fill the sounding up to its size, denser near the ground.
+  void add_significant_levels() {
+    const int wanted = generator_.pick(40, 120);
+    const int significant =
+        std::max(5, wanted - static_cast<int>(drafts_.size() + below_ground_.size()));
+    for (int added = 0, tries = 0; added < significant && tries < 4 * significant; ++tries) {
+      const double share = generator_.unit();
+      const double height = profile_.surface_height + 20 +
+                            share * share * (top_height_ - profile_.surface_height - 40);
+      if (add_pressure_level(SIGNIFICANT, height, false, true)) ++added;
+    }
+  }
+
+  // Stores the levels by height (the levels below the ground right after the surface) with the
+  // reference level numbers of the surface, the tropopause and the maximum wind.
+  void store(PackSounding& sounding) {
+    std::stable_sort(drafts_.begin(), drafts_.end(),
+                     [](const Draft& a, const Draft& b) { return a.height < b.height; });
+    sounding.level_reference_1 = 1;
+    for (size_t i = 0; i < drafts_.size(); ++i) {
+      sounding.levels.push_back(drafts_[i].level);
+      if (i == 0)
+        sounding.levels.insert(sounding.levels.end(), below_ground_.begin(), below_ground_.end());
+      const auto number = static_cast<int32_t>(sounding.levels.size());
+      if (drafts_[i].level.kind == TROPOPAUSE) sounding.level_reference_2 = number;
+      if (drafts_[i].level.kind == MAX_WIND) sounding.level_reference_3 = number;
+    }
+  }
+
+ private:
+  // Adds a level at a height unless its pressure is taken; returns whether it was added.
+  bool add_pressure_level(int32_t kind, double height, bool with_height, bool thermal) {
+    const int32_t tenths = round_to_int(pressure_at_height(grid_, height) * 10);
+    if (std::find(pressures_.begin(), pressures_.end(), tenths) != pressures_.end()) return false;
+    pressures_.push_back(tenths);
+    Draft draft{{kind}, height};
+    draft.level.pressure = tenths;
+    if (with_height) draft.level.height = wxfetch::pack::storable_height(round_to_int(height));
+    if (thermal) add_thermal(draft.level, profile_, height, generator_);
+    if (kind != SIGNIFICANT) add_wind(draft.level, profile_, height);
+    drafts_.push_back(draft);
+    return true;
+  }
+
+  const Profile& profile_;
+  Generator& generator_;
+  const double surface_pressure_;
+  const double top_pressure_;
+  const std::vector<GridPoint> grid_;
+  const double top_height_;
+  const int32_t surface_tenths_;
+  std::vector<Draft> drafts_;
+  std::vector<int32_t> pressures_;  // tenths of mb in use
+  std::vector<PackLevel> below_ground_;
+};
+
+PackSounding make_sounding(const Station& station, const Weather& weather, int year, int month,
+                           int day, int hour) {
+  const uint64_t date = static_cast<uint64_t>(((year * 100 + month) * 100 + day) * 100 + hour);
+  Generator generator(static_cast<uint64_t>(station.wban) * 0x100000001B3ull ^ date);
+  const Profile profile = make_profile(station, weather, year, month, day, hour, generator);
+  PackSounding sounding = sounding_header(station, year, month, day, hour, generator);
 
   // Surface pressure from the elevation, with the weather.
   const double surface_pressure = 1013.25 * ex(5.25588 * ln(1 - 2.25577e-5 * station.elevation)) +
@@ -372,99 +510,16 @@ PackSounding make_sounding(const Station& station, const Weather& weather, int y
                                   generator.between(-2, 2);
   // Most balloons reach 10 mb; some burst earlier.
   const double top_pressure = generator.chance(0.75) ? 9.5 : generator.between(12, 120);
-  const std::vector<GridPoint> grid = make_grid(profile, surface_pressure, top_pressure);
-  const double top_height = grid.back().height;
 
-  std::vector<Draft> drafts;
-  std::vector<int32_t> pressures;  // tenths of mb in use
-  const int32_t surface_tenths = round_to_int(surface_pressure * 10);
-
-  Draft surface{{SURFACE}, profile.surface_height};
-  surface.level.pressure = surface_tenths;
-  surface.level.height = station.elevation;
-  add_thermal(surface.level, profile, profile.surface_height, generator);
-  add_wind(surface.level, profile, profile.surface_height);
-  drafts.push_back(surface);
-  pressures.push_back(surface_tenths);
-
-  // Standard levels below the ground, in the years the station reports them: after the surface,
-  // from the highest pressure up, whatever their heights.
-  std::vector<PackLevel> below_ground;
-  if (year == station.below_ground_year) {
-    for (int mb : MANDATORY_MB) {
-      if (mb * 10 <= surface_tenths) break;
-      PackLevel level{MANDATORY};
-      level.pressure = mb * 10;
-      level.height = wxfetch::pack::storable_height(
-          round_to_int(height_below_ground(profile, surface_pressure, mb)));
-      below_ground.push_back(level);
-      pressures.push_back(mb * 10);
-    }
-  }
-
-  for (int mb : MANDATORY_MB) {
-    if (mb * 10 >= surface_tenths || mb < top_pressure) continue;
-    const double height = height_at_pressure(grid, mb);
-    Draft draft{{MANDATORY}, height};
-    draft.level.pressure = mb * 10;
-    draft.level.height = wxfetch::pack::storable_height(round_to_int(height));
-    add_thermal(draft.level, profile, height, generator);
-    add_wind(draft.level, profile, height);
-    drafts.push_back(draft);
-    pressures.push_back(mb * 10);
-  }
-
-  // Adds a level at a height unless its pressure is taken; returns whether it was added.
-  auto add_pressure_level = [&](int32_t kind, double height, bool with_height, bool thermal) {
-    const int32_t tenths = round_to_int(pressure_at_height(grid, height) * 10);
-    if (std::find(pressures.begin(), pressures.end(), tenths) != pressures.end()) return false;
-    pressures.push_back(tenths);
-    Draft draft{{kind}, height};
-    draft.level.pressure = tenths;
-    if (with_height) draft.level.height = wxfetch::pack::storable_height(round_to_int(height));
-    if (thermal) add_thermal(draft.level, profile, height, generator);
-    if (kind != SIGNIFICANT) add_wind(draft.level, profile, height);
-    drafts.push_back(draft);
-    return true;
-  };
-  if (profile.tropopause_height < top_height) {
-    add_pressure_level(TROPOPAUSE, profile.tropopause_height, true, true);
-  }
-  if (profile.jet_height < top_height)
-    add_pressure_level(MAX_WIND, profile.jet_height, true, false);
-
-  // Wind levels by height: three in the first 900 m above the ground, then every 1 to 2 km.
-  const double wind_step = generator.between(1000, 2000);
-  for (double height = profile.surface_height + 300; height < top_height;
-       height += height < profile.surface_height + 900 ? 300 : wind_step) {
-    Draft draft{{WIND}, height};
-    draft.level.height = wxfetch::pack::storable_height(round_to_int(height));
-    add_wind(draft.level, profile, height);
-    drafts.push_back(draft);
-  }
-
-  // Significant temperature levels fill the sounding up to its size, denser near the ground.
-  const int wanted = generator.pick(40, 120);
-  const int significant =
-      std::max(5, wanted - static_cast<int>(drafts.size() + below_ground.size()));
-  for (int added = 0, tries = 0; added < significant && tries < 4 * significant; ++tries) {
-    const double share = generator.unit();
-    const double height =
-        profile.surface_height + 20 + share * share * (top_height - profile.surface_height - 40);
-    if (add_pressure_level(SIGNIFICANT, height, false, true)) ++added;
-  }
-
-  std::stable_sort(drafts.begin(), drafts.end(),
-                   [](const Draft& a, const Draft& b) { return a.height < b.height; });
-  sounding.level_reference_1 = 1;
-  for (size_t i = 0; i < drafts.size(); ++i) {
-    sounding.levels.push_back(drafts[i].level);
-    if (i == 0)
-      sounding.levels.insert(sounding.levels.end(), below_ground.begin(), below_ground.end());
-    const auto number = static_cast<int32_t>(sounding.levels.size());
-    if (drafts[i].level.kind == TROPOPAUSE) sounding.level_reference_2 = number;
-    if (drafts[i].level.kind == MAX_WIND) sounding.level_reference_3 = number;
-  }
+  LevelDrafts drafts(profile, surface_pressure, top_pressure, generator);
+  drafts.add_surface(station.elevation);
+  // The standard levels below the ground only in the years the station reports them.
+  if (year == station.below_ground_year) drafts.add_below_ground();
+  drafts.add_mandatory();
+  drafts.add_tropopause_and_max_wind();
+  drafts.add_wind_levels();
+  drafts.add_significant_levels();
+  drafts.store(sounding);
   return sounding;
 }
 

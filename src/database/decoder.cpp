@@ -166,6 +166,22 @@ References read_data_header(FieldReader& fields, Sounding& sounding) {
   return references;
 }
 
+// The pressures of the reference levels, missing until their levels are read.
+struct ReferencePressures {
+  int32_t pressure_1 = MISSING_VALUE;
+  int32_t pressure_2 = MISSING_VALUE;
+  int32_t pressure_3 = MISSING_VALUE;
+};
+
+// Takes the pressure of the level stored as `number` (counted from 1) for each reference that
+// names it. 0 or a number beyond the count names no level and leaves its pressure missing.
+inline void take_reference_pressures(const References& references, int32_t number, int32_t pressure,
+                                     ReferencePressures& pressures) {
+  if (number == references.level_1) pressures.pressure_1 = pressure;
+  if (number == references.level_2) pressures.pressure_2 = pressure;
+  if (number == references.level_3) pressures.pressure_3 = pressure;
+}
+
 // Decodes `level_count` levels into the sounding, cleans them up and sets its level count and
 // reference pressures.
 //
@@ -177,9 +193,7 @@ References read_data_header(FieldReader& fields, Sounding& sounding) {
 // the levels, kept whole.)
 void read_levels(FieldReader& fields, int32_t level_count, const References& references,
                  Sounding& sounding) {
-  int32_t pressure_1 = MISSING_VALUE;
-  int32_t pressure_2 = MISSING_VALUE;
-  int32_t pressure_3 = MISSING_VALUE;
+  ReferencePressures pressures;
   int32_t kept = 0;
   int32_t pending = 0;
   bool surface_seen = false;
@@ -192,11 +206,7 @@ void read_levels(FieldReader& fields, int32_t level_count, const References& ref
   for (int32_t index = 0; index < level_count; ++index) {
     SoundingLevel& level = sounding.levels[index];
     fields.read_level(level);
-    // References name levels as stored, counted from 1; 0 or a number beyond the count names
-    // none and leaves its pressure missing.
-    if (index + 1 == references.level_1) pressure_1 = level.pressure;
-    if (index + 1 == references.level_2) pressure_2 = level.pressure;
-    if (index + 1 == references.level_3) pressure_3 = level.pressure;
+    take_reference_pressures(references, index + 1, level.pressure, pressures);
 
     if (index != pending + 1) continue;
     const SoundingLevel& current = sounding.levels[pending];
@@ -218,9 +228,9 @@ void read_levels(FieldReader& fields, int32_t level_count, const References& ref
   // The last level is never examined as L: it stays whatever its kind.
   if (pending == level_count - 1) keep(pending);
 
-  sounding.reference_pressure_1 = pressure_1;
-  sounding.reference_pressure_2 = pressure_2;
-  sounding.reference_pressure_3 = pressure_3;
+  sounding.reference_pressure_1 = pressures.pressure_1;
+  sounding.reference_pressure_2 = pressures.pressure_2;
+  sounding.reference_pressure_3 = pressures.pressure_3;
   sounding.level_count = kept;
 }
 

@@ -245,13 +245,31 @@ void write_part_a(LineSink& sink, const Faa604Levels& levels, const StationTexts
   lines.write_pending();
 }
 
+// Adds the level group of the first level of `kind` at `position` or later, numbered `number`,
+// and its temperature group when it has one; `position` moves to that level. Returns false when
+// there is no such level.
+bool add_part_b_level(const Faa604Levels& levels, int32_t number, int32_t& position, int32_t kind,
+                      std::string& group, CodedLines& lines) {
+  if (!encode_level_group(levels, number, position, kind, group)) return false;
+  lines.add(group);
+  if (encode_temperature_group(levels, number, position, kind, group)) lines.add(group);
+  return true;
+}
+
+// The 31313 section: its indicator group, the sonde type and the release time.
+void add_section_31313(const Faa604Levels& levels, std::string& group, CodedLines& lines) {
+  for (const int32_t kind : {GROUP_31313, GROUP_SONDE_TYPE, GROUP_RELEASE_TIME}) {
+    int32_t position = 0;  // these groups are not made of levels
+    encode_level_group(levels, 0, position, kind, group);
+    lines.add(group);
+  }
+}
+
 // Part B: the surface and the significant levels with their temperature groups, numbered 00,
 // 11 ... 99, 11 ..., then for 1991 and later (with sonde type and release time known) the 31313
 // section. The coded lines are written only when a significant level was written.
 void write_part_b(LineSink& sink, const Faa604Levels& levels, const StationTexts& station,
                   int32_t day, int32_t hour) {
-  enum class Walk { SURFACE, SIGNIFICANT, SECTION_31313, SONDE_TYPE, RELEASE_TIME, END };
-
   sink.write_line(station.initials + "SGL" + station.initials);
   const long yygg = (day + 50) * 100L + hour;
   CodedLines lines(
@@ -260,47 +278,18 @@ void write_part_b(LineSink& sink, const Faa604Levels& levels, const StationTexts
   const bool has_31313 = sounding.year >= 1991 && sounding.sonde_type != MISSING_VALUE &&
                          sounding.release_time != MISSING_VALUE;
 
-  Walk walk = Walk::SURFACE;
+  std::string group;
   int32_t number = 0;
   int32_t position = 0;
+  add_part_b_level(levels, number, position, SURFACE, group, lines);
   int significant_written = 0;
-  std::string group;
-  while (walk != Walk::END) {
-    switch (walk) {
-      case Walk::SURFACE:
-      case Walk::SIGNIFICANT: {
-        const int32_t kind = walk == Walk::SURFACE ? SURFACE : SIGNIFICANT;
-        if (encode_level_group(levels, number, position, kind, group)) {
-          lines.add(group);
-          if (encode_temperature_group(levels, number, position, kind, group)) lines.add(group);
-          if (walk == Walk::SIGNIFICANT) ++significant_written;
-        } else if (walk == Walk::SIGNIFICANT) {
-          walk = has_31313 ? Walk::SECTION_31313 : Walk::END;
-        }
-        if (walk == Walk::SURFACE) walk = Walk::SIGNIFICANT;
-        break;
-      }
-      case Walk::SECTION_31313:
-        encode_level_group(levels, number, position, GROUP_31313, group);
-        lines.add(group);
-        walk = Walk::SONDE_TYPE;
-        break;
-      case Walk::SONDE_TYPE:
-        encode_level_group(levels, number, position, GROUP_SONDE_TYPE, group);
-        lines.add(group);
-        walk = Walk::RELEASE_TIME;
-        break;
-      case Walk::RELEASE_TIME:
-        encode_level_group(levels, number, position, GROUP_RELEASE_TIME, group);
-        lines.add(group);
-        walk = Walk::END;
-        break;
-      case Walk::END:
-        break;
-    }
+  for (;;) {
     ++position;
     number = next_level_number(number);
+    if (!add_part_b_level(levels, number, position, SIGNIFICANT, group, lines)) break;
+    ++significant_written;
   }
+  if (has_31313) add_section_31313(levels, group, lines);
   if (significant_written > 0) lines.write_pending();
 }
 

@@ -37,26 +37,36 @@ bool is_digit(char c) {
   return std::isdigit(static_cast<unsigned char>(c)) != 0;
 }
 
+// The position after a '+' or '-' at `i`, or `i` when there is none.
+size_t after_sign(std::string_view text, size_t i) {
+  return i < text.size() && (text[i] == '+' || text[i] == '-') ? i + 1 : i;
+}
+
+// The position after the digits from `i` on; adds their number to `digits`.
+size_t after_digits(std::string_view text, size_t i, size_t& digits) {
+  const size_t start = i;
+  while (i < text.size() && is_digit(text[i])) ++i;
+  digits += i - start;
+  return i;
+}
+
+// The position after the exponent ('e' or 'E', [sign] digits) at `i`, or `i` when there is no
+// whole exponent there.
+size_t after_exponent(std::string_view text, size_t i) {
+  if (i >= text.size() || (text[i] != 'e' && text[i] != 'E')) return i;
+  size_t digits = 0;
+  const size_t end = after_digits(text, after_sign(text, i + 1), digits);
+  return digits > 0 ? end : i;
+}
+
 // Returns the length of the decimal number at the start of `text` ([sign] digits [. digits]
 // [exponent], at least one digit before the exponent), or 0 when `text` does not begin with one.
 size_t decimal_length(std::string_view text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   size_t digits = 0;
-  for (; i < text.size() && is_digit(text[i]); ++i) ++digits;
-  if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && is_digit(text[i]); ++i) ++digits;
-  }
+  size_t i = after_digits(text, after_sign(text, 0), digits);
+  if (i < text.size() && text[i] == '.') i = after_digits(text, i + 1, digits);
   if (digits == 0) return 0;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    if (j < text.size() && is_digit(text[j])) {
-      while (j < text.size() && is_digit(text[j])) ++j;
-      i = j;
-    }
-  }
-  return i;
+  return after_exponent(text, i);
 }
 
 float to_float(std::string_view number) {
