@@ -189,14 +189,11 @@ uint32_t sonde_type_raw(int32_t sonde_type) {
   }
 }
 
-std::vector<uint8_t> build_record(const PackSounding& sounding) {
-  check_range(sounding.year, 1900, 1900 + 255, "year");
-  check_range(sounding.month, 0, 255, "month");
-  check_range(sounding.day, 0, 255, "day");
-  check_range(sounding.hour, 0, 255, "hour");
-  if (sounding.levels.size() > 32767) throw std::invalid_argument("too many levels");
+namespace {
 
-  BitWriter writer;
+// The record's sections up to and including the date and hour (the indicator's length is
+// filled in at the end).
+void put_identification(BitWriter& writer, const PackSounding& sounding, bool optional_block) {
   // Indicator: the message start "BUFR" and the total length, filled in at the end.
   writer.put_bytes({'B', 'U', 'F', 'R'});
   writer.put(0, 24);
@@ -207,7 +204,6 @@ std::vector<uint8_t> build_record(const PackSounding& sounding) {
   writer.put(0, 8);
   writer.put(7, 8);
   writer.put(0, 8);
-  const bool optional_block = sounding.optional_entries >= 0;
   writer.put(optional_block ? 1 : 0, 8);
   // Data category (vertical soundings), sub-category, table versions.
   writer.put_bytes({2, 1, 13, 0});
@@ -217,21 +213,49 @@ std::vector<uint8_t> build_record(const PackSounding& sounding) {
   writer.put(static_cast<uint32_t>(sounding.hour), 8);
   writer.put(0, 8);  // minute
   writer.put(0, 8);  // reserved
+}
 
-  if (optional_block) {
-    const int entries = sounding.optional_entries;
-    if (entries > 65535) throw std::invalid_argument("too many optional block entries");
-    const int padding = entries % 2;
-    writer.put(static_cast<uint32_t>(6 + 5 * entries + padding), 24);  // block length
-    writer.put(0, 8);
-    writer.put(static_cast<uint32_t>(entries), 16);
-    for (int entry = 0; entry < entries; ++entry) {
-      // A station entry: a running number and four bytes of local use.
-      writer.put(static_cast<uint32_t>(entry % 256), 8);
-      writer.put(0, 32);
-    }
-    if (padding) writer.put(0, 8);
+// The optional block of `entries` station entries.
+void put_optional_block(BitWriter& writer, int entries) {
+  if (entries > 65535) throw std::invalid_argument("too many optional block entries");
+  const int padding = entries % 2;
+  writer.put(static_cast<uint32_t>(6 + 5 * entries + padding), 24);  // block length
+  writer.put(0, 8);
+  writer.put(static_cast<uint32_t>(entries), 16);
+  for (int entry = 0; entry < entries; ++entry) {
+    // A station entry: a running number and four bytes of local use.
+    writer.put(static_cast<uint32_t>(entry % 256), 8);
+    writer.put(0, 32);
   }
+  if (padding) writer.put(0, 8);
+}
+
+// The data header: release time, sonde type, indicators and level references.
+void put_data_header(BitWriter& writer, const PackSounding& sounding) {
+  writer.put(field_value(sounding.release_time, RELEASE_TIME_BITS, "release time"),
+             RELEASE_TIME_BITS);
+  writer.put(sonde_type_raw(sounding.sonde_type), SONDE_TYPE_BITS);
+  writer.put(field_value(sounding.indicator_a, INDICATOR_A_BITS, "indicator a"), INDICATOR_A_BITS);
+  writer.put(reference_raw(sounding.level_reference_1), REFERENCE_BITS);
+  writer.put(reference_raw(sounding.level_reference_2), REFERENCE_BITS);
+  writer.put(field_value(sounding.indicator_b, INDICATOR_B_BITS, "indicator b"), INDICATOR_B_BITS);
+  writer.put(reference_raw(sounding.level_reference_3), REFERENCE_BITS);
+  writer.put(0, HEADER_UNUSED_BITS);
+}
+
+}  // namespace
+
+std::vector<uint8_t> build_record(const PackSounding& sounding) {
+  check_range(sounding.year, 1900, 1900 + 255, "year");
+  check_range(sounding.month, 0, 255, "month");
+  check_range(sounding.day, 0, 255, "day");
+  check_range(sounding.hour, 0, 255, "hour");
+  if (sounding.levels.size() > 32767) throw std::invalid_argument("too many levels");
+
+  BitWriter writer;
+  const bool optional_block = sounding.optional_entries >= 0;
+  put_identification(writer, sounding, optional_block);
+  if (optional_block) put_optional_block(writer, sounding.optional_entries);
 
   // Data description: its length, reserved, one subset, observed data, the first descriptors,
   // then the level count. The level count lies 11 bytes after the optional block, or after the
@@ -248,18 +272,7 @@ std::vector<uint8_t> build_record(const PackSounding& sounding) {
   const size_t data_length_position = writer.bytes().size();
   writer.put(0, 24);
   writer.put(0, 8);
-
-  // Data header.
-  writer.put(field_value(sounding.release_time, RELEASE_TIME_BITS, "release time"),
-             RELEASE_TIME_BITS);
-  writer.put(sonde_type_raw(sounding.sonde_type), SONDE_TYPE_BITS);
-  writer.put(field_value(sounding.indicator_a, INDICATOR_A_BITS, "indicator a"), INDICATOR_A_BITS);
-  writer.put(reference_raw(sounding.level_reference_1), REFERENCE_BITS);
-  writer.put(reference_raw(sounding.level_reference_2), REFERENCE_BITS);
-  writer.put(field_value(sounding.indicator_b, INDICATOR_B_BITS, "indicator b"), INDICATOR_B_BITS);
-  writer.put(reference_raw(sounding.level_reference_3), REFERENCE_BITS);
-  writer.put(0, HEADER_UNUSED_BITS);
-
+  put_data_header(writer, sounding);
   for (const PackLevel& level : sounding.levels) put_level(writer, level);
   writer.align();
   writer.put_bytes({'7', '7', '7', '7'});
