@@ -145,11 +145,11 @@ void apply_directory_defaults(SelectionOptions& o) {
   o.support_source = DirectorySource::INSTALLED;
 }
 
-std::string support_error(const std::string& error, const SelectionOptions& o) {
-  const char* source = o.support_source == DirectorySource::ENVIRONMENT ? ", here WXFETCH_SUPPORT"
-                       : o.support_source == DirectorySource::INSTALLED ? ", here the installed one"
-                                                                        : "";
-  return error + " (the folder of the station tables: --support DIR" + source + ")";
+std::string support_error(const std::string& error, DirectorySource source) {
+  const char* origin = source == DirectorySource::ENVIRONMENT ? ", here WXFETCH_SUPPORT"
+                       : source == DirectorySource::INSTALLED ? ", here the installed one"
+                                                              : "";
+  return error + " (the folder of the station tables: --support DIR" + origin + ")";
 }
 
 bool apply_common_flag(int code, CommonFlags& flags) {

@@ -83,8 +83,8 @@ const char* installed_support_directory();
 void apply_directory_defaults(SelectionOptions& options);
 
 // What a failed read of a station table means to the user: the system's `error` and where the
-// tables were looked for, naming --support.
-std::string support_error(const std::string& error, const SelectionOptions& options);
+// tables were looked for (`source`), naming --support.
+std::string support_error(const std::string& error, DirectorySource source);
 
 // The flags every program reads alike.
 struct CommonFlags {

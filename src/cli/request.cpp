@@ -156,7 +156,7 @@ std::string load_archive_tables(const SelectionOptions& options, ArchiveTables& 
     error = load_table(tables.support_directory, "international_sites.txt", load_international_rows,
                        tables.catalogue);
   }
-  return error.empty() ? error : support_error(error, options);
+  return error.empty() ? error : support_error(error, options.support_source);
 }
 
 std::string build_selection(const SelectionOptions& options, AccessRequest& request,

@@ -292,10 +292,16 @@ Outcome pack_description(const PackCommand& c, Streams io) {
   return Outcome{};
 }
 
-StationTable load_stations(const std::string& name) {
+// The station table of --support or --stations (none without them).
+StationTable load_stations(const PackCommand& c) {
+  const std::string& name = c.stations_file;
   if (name.empty()) return StationTable();
   std::ifstream file(name);
-  if (!file) throw std::runtime_error(file_error(name, errno));
+  if (!file) {
+    const std::string error = file_error(name, errno);
+    throw std::runtime_error(c.support.empty() ? error
+                                               : support_error(error, DirectorySource::OPTION));
+  }
   try {
     return StationTable(file);
   } catch (const std::runtime_error& error) {
@@ -356,7 +362,7 @@ Outcome write_station_rows(const PackCommand& c, const StationTable& stations, S
 Outcome run_pack(const PackCommand& c, Streams io) {
   try {
     if (c.from.empty()) return pack_description(c, io);
-    const StationTable stations = load_stations(c.stations_file);
+    const StationTable stations = load_stations(c);
     return c.from.ends_with("-stations") ? write_station_rows(c, stations, io)
                                          : import_files(c, stations, io);
   } catch (const std::exception& error) {

@@ -240,6 +240,12 @@ TEST(WxpackStatus, NothingReadIsStatusOneATerminalOrAnIoErrorTwo) {
        false,
        2,
        "wxpack: " + missing + ": No such file or directory\n"},
+      {{"--from", "igra2", "--support", dir.dir(), archive, "-"},
+       false,
+       2,
+       "wxpack: " + dir.dir() +
+           "stat2000.txt: No such file or directory (the folder of the station tables: --support "
+           "DIR)\n"},
   };
   for (const auto& c : cases) {
     const CommandRun result = run(Program::PACK, c.args, "", c.terminal);
