@@ -1,5 +1,4 @@
 // wxfetch: interactive access to an archive of upper-air soundings.
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -13,11 +12,7 @@
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  // Past a file-size limit a write then fails with EFBIG, which the writers report, instead of
-  // the process being killed with output lost.
-  std::signal(SIGXFSZ, SIG_IGN);
-  // An interrupted run leaves no output file under a temporary name.
-  wxfetch::remove_temporary_files_on_signals();
+  wxfetch::install_program_signal_handlers();
   try {
     auto ctx = std::make_unique<wxfetch::ProgramContext>(std::cin, std::cout, std::cerr);
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -57,4 +57,9 @@ void remove_temporary_files_on_signals() {
   }
 }
 
+void install_program_signal_handlers() {
+  std::signal(SIGXFSZ, SIG_IGN);
+  remove_temporary_files_on_signals();
+}
+
 }  // namespace wxfetch

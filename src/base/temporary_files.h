@@ -21,4 +21,9 @@ void forget_temporary_file(int slot);
 // status 128 + the signal's number. A signal the process was started ignoring stays ignored.
 void remove_temporary_files_on_signals();
 
+// What every program installs first: SIGXFSZ ignored (past a file-size limit a write then fails
+// with EFBIG, which is reported, instead of the process being killed with output lost), and the
+// removal of the temporary files on SIGINT, SIGTERM and SIGHUP.
+void install_program_signal_handlers();
+
 }  // namespace wxfetch

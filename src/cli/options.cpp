@@ -10,55 +10,35 @@ namespace wxfetch {
 
 namespace {
 
-enum Code : int {
-  ARCHIVE = 256,
-  SUPPORT,
-  FROM,
-  TO,
-  HOURS,
-  WMO,
-  WBAN,
-  STATIONS_FILE,
-  BOX,
-  REGION,
-  ALL_STATIONS,
-  LEVELS,
-  FORMAT,
-  UNITS,
-  SORT,
-  OUTPUT,
-  FILES,
-  LIST_STATIONS,
-  VERSION,
-  HELP = 'h',
-  QUIET = 'q',
+// Each option of the vocabulary once; a program takes the ones it reads.
+constexpr option VOCABULARY[] = {
+    {"archive", required_argument, nullptr, OPTION_ARCHIVE},
+    {"support", required_argument, nullptr, OPTION_SUPPORT},
+    {"from", required_argument, nullptr, OPTION_FROM},
+    {"to", required_argument, nullptr, OPTION_TO},
+    {"hours", required_argument, nullptr, OPTION_HOURS},
+    {"wmo", required_argument, nullptr, OPTION_WMO},
+    {"wban", required_argument, nullptr, OPTION_WBAN},
+    {"stations-file", required_argument, nullptr, OPTION_STATIONS_FILE},
+    {"box", required_argument, nullptr, OPTION_BOX},
+    {"region", required_argument, nullptr, OPTION_REGION},
+    {"all-stations", no_argument, nullptr, OPTION_ALL_STATIONS},
+    {"levels", required_argument, nullptr, OPTION_LEVELS},
+    {"output", required_argument, nullptr, OPTION_OUTPUT},
+    {"format", required_argument, nullptr, OPTION_FORMAT},
+    {"quiet", no_argument, nullptr, OPTION_QUIET},
+    {"help", no_argument, nullptr, OPTION_HELP},
+    {"version", no_argument, nullptr, OPTION_VERSION},
 };
 
-constexpr option SELECTION_OPTIONS[] = {
-    {"archive", required_argument, nullptr, ARCHIVE},
-    {"support", required_argument, nullptr, SUPPORT},
-    {"from", required_argument, nullptr, FROM},
-    {"to", required_argument, nullptr, TO},
-    {"hours", required_argument, nullptr, HOURS},
-    {"wmo", required_argument, nullptr, WMO},
-    {"wban", required_argument, nullptr, WBAN},
-    {"stations-file", required_argument, nullptr, STATIONS_FILE},
-    {"box", required_argument, nullptr, BOX},
-    {"region", required_argument, nullptr, REGION},
-    {"all-stations", no_argument, nullptr, ALL_STATIONS},
-    {"levels", required_argument, nullptr, LEVELS},
-};
+// wxget's own options.
+enum GetCode : int { UNITS = FIRST_PROGRAM_OPTION, SORT, FILES, LIST_STATIONS };
 
 constexpr option GET_OPTIONS[] = {
-    {"format", required_argument, nullptr, FORMAT},
     {"units", required_argument, nullptr, UNITS},
     {"sort", required_argument, nullptr, SORT},
-    {"output", required_argument, nullptr, OUTPUT},
     {"files", required_argument, nullptr, FILES},
-    {"quiet", no_argument, nullptr, QUIET},
     {"list-stations", no_argument, nullptr, LIST_STATIONS},
-    {"help", no_argument, nullptr, HELP},
-    {"version", no_argument, nullptr, VERSION},
 };
 
 // Finds `word` among `words` and sets `value` to its match; false when it is none of them.
@@ -103,7 +83,83 @@ void count_station_option(SelectionOptions& o, StationOption choice) {
   ++o.station_options;
 }
 
+// Applies one of the station options; returns "" or the usage error.
+std::string apply_station_option(int code, std::string_view value, SelectionOptions& o) {
+  switch (code) {
+    case OPTION_WMO:
+    case OPTION_WBAN:
+      if (!parse_number_list(value, o.numbers)) {
+        return bad_value(code == OPTION_WMO ? "wmo" : "wban", value,
+                         "a list of station numbers N[,N...]");
+      }
+      count_station_option(o, code == OPTION_WMO ? StationOption::WMO : StationOption::WBAN);
+      return "";
+    case OPTION_STATIONS_FILE:
+      o.stations_file = value;
+      count_station_option(o, StationOption::FILE);
+      return "";
+    case OPTION_BOX:
+      if (!parse_box(value, o.box)) return bad_value("box", value, "SOUTH,NORTH,WEST,EAST");
+      count_station_option(o, StationOption::BOX);
+      return "";
+    case OPTION_REGION:
+      if (value != "north-america") return bad_value("region", value, "north-america");
+      count_station_option(o, StationOption::REGION);
+      return "";
+    case OPTION_ALL_STATIONS:
+      count_station_option(o, StationOption::ALL);
+      return "";
+  }
+  return "unknown option";
+}
+
+// The value of the environment variable `name`; "" when it is unset.
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
 }  // namespace
+
+std::vector<option> vocabulary_options(std::initializer_list<int> codes) {
+  std::vector<option> table;
+  for (const int code : codes) {
+    for (const option& entry : VOCABULARY) {
+      if (entry.val == code) table.push_back(entry);
+    }
+  }
+  return table;
+}
+
+const char* installed_support_directory() {
+  return WXFETCH_INSTALLED_SUPPORT;
+}
+
+void apply_directory_defaults(SelectionOptions& o) {
+  if (o.archive.empty()) o.archive = environment(ARCHIVE_VARIABLE);
+  if (!o.support.empty()) return;
+  o.support = environment(SUPPORT_VARIABLE);
+  o.support_source = DirectorySource::ENVIRONMENT;
+  if (!o.support.empty()) return;
+  o.support = installed_support_directory();
+  o.support_source = DirectorySource::INSTALLED;
+}
+
+std::string support_error(const std::string& error, DirectorySource source) {
+  const char* origin = source == DirectorySource::ENVIRONMENT ? ", here WXFETCH_SUPPORT"
+                       : source == DirectorySource::INSTALLED ? ", here the installed one"
+                                                              : "";
+  return error + " (the folder of the station tables: --support DIR" + origin + ")";
+}
+
+bool apply_common_flag(int code, CommonFlags& flags) {
+  bool* const set = code == OPTION_QUIET     ? &flags.quiet
+                    : code == OPTION_HELP    ? &flags.help
+                    : code == OPTION_VERSION ? &flags.version
+                                             : nullptr;
+  if (set != nullptr) *set = true;
+  return set != nullptr;
+}
 
 std::string apply_selection_option(int code, std::string_view value, SelectionOptions& o) {
   static constexpr std::pair<const char*, SoundingHours> HOUR_WORDS[] = {
@@ -117,50 +173,30 @@ std::string apply_selection_option(int code, std::string_view value, SelectionOp
       {"significant", LevelSelection::MANDATORY_AND_SIGNIFICANT}};
   SoundingHours hours{};
   switch (code) {
-    case ARCHIVE:
+    case OPTION_ARCHIVE:
       o.archive = value;
       return "";
-    case SUPPORT:
+    case OPTION_SUPPORT:
       o.support = value;
       return "";
-    case FROM:
-    case TO:
-      if (!is_date_text(value)) return bad_value(code == FROM ? "from" : "to", value, "YYYYMMDDHH");
-      (code == FROM ? o.from : o.to) = value;
+    case OPTION_FROM:
+    case OPTION_TO:
+      if (!is_date_text(value)) {
+        return bad_value(code == OPTION_FROM ? "from" : "to", value, "YYYYMMDDHH");
+      }
+      (code == OPTION_FROM ? o.from : o.to) = value;
       return "";
-    case HOURS:
+    case OPTION_HOURS:
       if (!pick(value, HOUR_WORDS, hours)) return bad_value("hours", value, "all, 00+12, 00 or 12");
       o.hours = hours;
       return "";
-    case WMO:
-    case WBAN:
-      if (!parse_number_list(value, o.numbers)) {
-        return bad_value(code == WMO ? "wmo" : "wban", value, "a list of station numbers N[,N...]");
-      }
-      count_station_option(o, code == WMO ? StationOption::WMO : StationOption::WBAN);
-      return "";
-    case STATIONS_FILE:
-      o.stations_file = value;
-      count_station_option(o, StationOption::FILE);
-      return "";
-    case BOX:
-      if (!parse_box(value, o.box)) return bad_value("box", value, "SOUTH,NORTH,WEST,EAST");
-      count_station_option(o, StationOption::BOX);
-      return "";
-    case REGION:
-      if (value != "north-america") return bad_value("region", value, "north-america");
-      count_station_option(o, StationOption::REGION);
-      return "";
-    case ALL_STATIONS:
-      count_station_option(o, StationOption::ALL);
-      return "";
-    case LEVELS:
+    case OPTION_LEVELS:
       if (!pick(value, LEVEL_WORDS, o.levels)) {
         return bad_value("levels", value, "all, mandatory or significant");
       }
       return "";
   }
-  return "unknown option";
+  return apply_station_option(code, value, o);
 }
 
 namespace {
@@ -180,7 +216,7 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
   WindUnits units{};
   SortOrder sort{};
   switch (code) {
-    case FORMAT:
+    case OPTION_FORMAT:
       return pick(value, FORMAT_WORDS, o.format)
                  ? ""
                  : bad_value("format", value, "kvt, kvt-100mb, faa604, csv or json");
@@ -192,35 +228,31 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
       if (!pick(value, SORT_WORDS, sort)) return bad_value("sort", value, "time or station");
       o.sort = sort;
       return "";
-    case OUTPUT:
+    case OPTION_OUTPUT:
       if (value.empty()) return "--output: the directory is empty (- for standard output)";
       o.output = value;
       return "";
     case FILES:
       o.files = value;
       return "";
-  }
-  const std::pair<int, bool*> flags[] = {
-      {QUIET, &o.quiet}, {LIST_STATIONS, &o.list_stations}, {HELP, &o.help}, {VERSION, &o.version}};
-  for (const auto& [flag, set] : flags) {
-    if (code == flag) {
-      *set = true;
+    case LIST_STATIONS:
+      o.list_stations = true;
       return "";
-    }
   }
+  if (apply_common_flag(code, o.flags)) return "";
   return apply_selection_option(code, value, o.selection);
 }
 
 }  // namespace
 
-int answer_usage(const char* program, const std::string& usage_error, bool help, bool version,
+int answer_usage(const char* program, const std::string& usage_error, const CommonFlags& flags,
                  const char* usage, std::ostream& out, std::ostream& err) {
   if (!usage_error.empty()) {
     err << program << ": " << usage_error << "\nTry '" << program << " --help'.\n";
     return 2;
   }
-  if (!help && !version) return -1;
-  if (help) {
+  if (!flags.help && !flags.version) return -1;
+  if (flags.help) {
     out << usage;
   } else {
     out << program << " " WXFETCH_VERSION "\n";
@@ -232,7 +264,9 @@ int answer_usage(const char* program, const std::string& usage_error, bool help,
 int finish_program(const char* program, const Outcome& outcome, std::ostream& out,
                    std::ostream& err) {
   out.flush();
-  if (outcome.status != 0) err << program << ": " << outcome.message << "\n";
+  if (outcome.status != 0 && !outcome.message.empty()) {
+    err << program << ": " << outcome.message << "\n";
+  }
   err.flush();
   return outcome.status;
 }
@@ -256,6 +290,32 @@ bool parse_number_list(std::string_view text, std::vector<int32_t>& numbers) {
   return true;
 }
 
+std::string parse_one_number(const char* option, std::string_view text, int32_t& number) {
+  std::vector<int32_t> numbers;
+  if (!parse_number_list(text, numbers) || numbers.size() != 1) {
+    return bad_value(option, text, "a station number");
+  }
+  number = numbers[0];
+  return "";
+}
+
+namespace {
+
+// The short options of `table`: the entries whose code is a letter, in getopt's form.
+std::string short_options(const std::vector<option>& table, bool operands) {
+  // "+": stop at the first operand when none are wanted, so that it is reported; ":": a missing
+  // value is told apart from an unknown option.
+  std::string text = operands ? ":" : "+:";
+  for (const option& entry : table) {
+    if (entry.val <= 0 || entry.val >= 128) continue;
+    text += static_cast<char>(entry.val);
+    if (entry.has_arg == required_argument) text += ':';
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string parse_long_options(const std::vector<std::string>& args,
                                const std::vector<option>& table, const OptionHandler& apply,
                                std::vector<std::string>* operands) {
@@ -266,13 +326,12 @@ std::string parse_long_options(const std::vector<std::string>& args,
   argv.push_back(nullptr);
   std::vector<option> options = table;
   options.push_back(option{nullptr, 0, nullptr, 0});
+  const std::string letters = short_options(table, operands != nullptr);
   optind = 0;  // a fresh scan, also when an earlier one stopped early
   opterr = 0;
   const int argc = static_cast<int>(words.size());
-  // "+": stop at the first operand when none are wanted, so that it is reported.
-  const char* short_options = operands == nullptr ? "+:hq" : ":hq";
   for (;;) {
-    const int code = getopt_long(argc, argv.data(), short_options, options.data(), nullptr);
+    const int code = getopt_long(argc, argv.data(), letters.c_str(), options.data(), nullptr);
     if (code == -1) break;
     const std::string_view arg = argv[optind - 1];
     if (code == '?') return "unknown option '" + std::string(arg) + "'";
@@ -290,14 +349,26 @@ std::string parse_long_options(const std::vector<std::string>& args,
 
 std::string parse_get_options(const std::vector<std::string>& args, GetOptions& options) {
   std::vector<option> table = selection_option_table();
+  const std::vector<option> common =
+      vocabulary_options({OPTION_OUTPUT, OPTION_FORMAT, OPTION_QUIET, OPTION_HELP, OPTION_VERSION});
+  table.insert(table.end(), common.begin(), common.end());
   table.insert(table.end(), std::begin(GET_OPTIONS), std::end(GET_OPTIONS));
-  return parse_long_options(args, table, [&](int code, std::string_view value) {
+  const std::string error = parse_long_options(args, table, [&](int code, std::string_view value) {
     return apply_get(code, value, options);
   });
+  apply_directory_defaults(options.selection);
+  if (!error.empty()) return error;
+  if (options.format == GetFormat::FAA604 && options.units == WindUnits::TENTHS_MS) {
+    return "FAA604 messages give winds in knots only (--units kt)";
+  }
+  if (options.output == "-" && !options.files.empty()) return "--files needs an output directory";
+  return "";
 }
 
 std::vector<option> selection_option_table() {
-  return {std::begin(SELECTION_OPTIONS), std::end(SELECTION_OPTIONS)};
+  return vocabulary_options({OPTION_ARCHIVE, OPTION_SUPPORT, OPTION_FROM, OPTION_TO, OPTION_HOURS,
+                             OPTION_WMO, OPTION_WBAN, OPTION_STATIONS_FILE, OPTION_BOX,
+                             OPTION_REGION, OPTION_ALL_STATIONS, OPTION_LEVELS});
 }
 
 }  // namespace wxfetch

@@ -13,6 +13,7 @@
 #include "base/text.h"
 #include "database/year_files.h"
 #include "extraction/period.h"
+#include "records/request_defaults.h"
 
 namespace wxfetch {
 
@@ -139,7 +140,7 @@ std::string period_text(const AccessRequest& request) {
 }  // namespace
 
 std::string load_archive_tables(const SelectionOptions& options, ArchiveTables& tables) {
-  if (options.archive.empty()) return "--archive DIR is needed";
+  if (options.archive.empty()) return "--archive DIR is needed (or WXFETCH_ARCHIVE)";
   struct stat info {};
   if (::stat(options.archive.c_str(), &info) != 0) return file_error(options.archive, errno);
   if (!S_ISDIR(info.st_mode)) return file_error(options.archive, ENOTDIR);
@@ -155,7 +156,7 @@ std::string load_archive_tables(const SelectionOptions& options, ArchiveTables& 
     error = load_table(tables.support_directory, "international_sites.txt", load_international_rows,
                        tables.catalogue);
   }
-  return error;
+  return error.empty() ? error : support_error(error, options.support_source);
 }
 
 std::string build_selection(const SelectionOptions& options, AccessRequest& request,
@@ -172,9 +173,8 @@ std::string build_selection(const SelectionOptions& options, AccessRequest& requ
   }
   request.set_period(options.from, to);
   // One date and hour asks for no hours, as in the dialogue.
-  request.hours = request.begin_value == request.end_value
-                      ? SoundingHours::ALL
-                      : options.hours.value_or(SoundingHours::ALL);
+  request.hours = settled_choices(request, selected.station_count)
+                      .hours.value_or(options.hours.value_or(SoundingHours::ALL));
   request.levels = options.levels;
   return set_stations(options, request, selected);
 }

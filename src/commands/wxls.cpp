@@ -17,75 +17,79 @@ namespace wxfetch {
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: wxls ARCHIVE [--support DIR] [--station WMO | --find TEXT] [--format table|csv|json]\n"
+    "Usage: wxls [-a] ARCHIVE [-s DIR] [-w WMO | --wban WBAN | --find TEXT] [-f table|csv|json]\n"
     "Lists what an upper-air archive holds: per station and year the soundings, the hours\n"
-    "observed and the first and last sounding (--station: one station by month); --find\n"
+    "observed and the first and last sounding (--wmo, --wban: one station by month); --find\n"
     "searches the station tables by name, initials, state or country.\n"
-    "  --support DIR  the folder of stat2000.txt and international_sites.txt (station names)\n"
-    "  --help, --version\n"
+    "  -a, --archive DIR  the archive (also as the operand; default: $WXFETCH_ARCHIVE)\n"
+    "  -s, --support DIR  the folder of stat2000.txt and international_sites.txt (default:\n"
+    "                     $WXFETCH_SUPPORT, else the installed support folder)\n"
+    "  -w, --wmo WMO      one station by WMO number (--station WMO is the same)\n"
+    "  -q, --quiet, -h, --help, --version\n"
     "Exit status: 0 listed, 1 nothing to list, 2 usage or I/O error.\n";
 
 struct LsOptions {
-  std::string archive;
-  std::string support;
-  int32_t station = 0;  // --station WMO
-  std::string find;     // --find TEXT
+  SelectionOptions directories;  // the archive and the support folder
+  int32_t wmo = 0;               // --wmo WMO
+  int32_t wban = 0;              // --wban WBAN
+  std::string find;              // --find TEXT
   bool find_given = false;
   ListingFormat format = ListingFormat::TABLE;
-  bool help = false;
-  bool version = false;
+  CommonFlags flags;
 };
 
-enum Code : int { SUPPORT = 300, STATION, FIND, FORMAT, VERSION, HELP = 'h' };
+enum LsCode : int { STATION = FIRST_PROGRAM_OPTION, FIND };
+
+std::string apply_ls_option(int code, std::string_view value, LsOptions& o) {
+  switch (code) {
+    case OPTION_ARCHIVE:
+      o.directories.archive = value;
+      return "";
+    case OPTION_SUPPORT:
+      o.directories.support = value;
+      return "";
+    case OPTION_WMO:
+    case STATION:
+      return parse_one_number(code == STATION ? "station" : "wmo", value, o.wmo);
+    case OPTION_WBAN:
+      return parse_one_number("wban", value, o.wban);
+    case FIND:
+      o.find = value;
+      o.find_given = true;
+      return "";
+    case OPTION_FORMAT:
+      if (value == "table" || value == "csv" || value == "json") {
+        o.format = value == "table" ? ListingFormat::TABLE
+                   : value == "csv" ? ListingFormat::CSV
+                                    : ListingFormat::JSON;
+        return "";
+      }
+      return "--format: '" + std::string(value) + "' is not table, csv or json";
+  }
+  return apply_common_flag(code, o.flags) ? "" : "unknown option";
+}
 
 std::string parse_ls_options(const std::vector<std::string>& args, LsOptions& o) {
-  const std::vector<option> table = {{"support", required_argument, nullptr, SUPPORT},
-                                     {"station", required_argument, nullptr, STATION},
-                                     {"find", required_argument, nullptr, FIND},
-                                     {"format", required_argument, nullptr, FORMAT},
-                                     {"help", no_argument, nullptr, HELP},
-                                     {"version", no_argument, nullptr, VERSION}};
+  std::vector<option> table =
+      vocabulary_options({OPTION_ARCHIVE, OPTION_SUPPORT, OPTION_WMO, OPTION_WBAN, OPTION_FORMAT,
+                          OPTION_QUIET, OPTION_HELP, OPTION_VERSION});
+  table.insert(table.end(), {{"station", required_argument, nullptr, STATION},
+                             {"find", required_argument, nullptr, FIND}});
   std::vector<std::string> operands;
   const std::string error = parse_long_options(
       args, table,
-      [&](int code, std::string_view value) -> std::string {
-        std::vector<int32_t> numbers;
-        switch (code) {
-          case SUPPORT:
-            o.support = value;
-            return "";
-          case STATION:
-            if (!parse_number_list(value, numbers) || numbers.size() != 1) {
-              return "--station: '" + std::string(value) + "' is not a WMO number";
-            }
-            o.station = numbers[0];
-            return "";
-          case FIND:
-            o.find = value;
-            o.find_given = true;
-            return "";
-          case FORMAT:
-            if (value == "table" || value == "csv" || value == "json") {
-              o.format = value == "table" ? ListingFormat::TABLE
-                         : value == "csv" ? ListingFormat::CSV
-                                          : ListingFormat::JSON;
-              return "";
-            }
-            return "--format: '" + std::string(value) + "' is not table, csv or json";
-          case VERSION:
-            o.version = true;
-            return "";
-          case HELP:
-            o.help = true;
-            return "";
-        }
-        return "unknown option";
-      },
-      &operands);
-  if (!error.empty() || o.help || o.version) return error;
-  if (operands.size() != 1) return "give one ARCHIVE directory";
-  if (o.station != 0 && o.find_given) return "--station and --find exclude each other";
-  o.archive = operands[0];
+      [&](int code, std::string_view value) { return apply_ls_option(code, value, o); }, &operands);
+  if (!error.empty() || o.flags.help || o.flags.version) return error;
+  if (operands.size() > 1) return "give one ARCHIVE directory";
+  if (operands.size() == 1 && !o.directories.archive.empty()) {
+    return "give the archive once: ARCHIVE or --archive DIR";
+  }
+  if (operands.size() == 1) o.directories.archive = operands[0];
+  apply_directory_defaults(o.directories);
+  if (o.directories.archive.empty()) return "give the ARCHIVE directory (or WXFETCH_ARCHIVE)";
+  if ((o.wmo != 0) + (o.wban != 0) + o.find_given > 1) {
+    return "--wmo, --wban and --find exclude each other";
+  }
   return "";
 }
 
@@ -222,87 +226,127 @@ Listing find_listing(const StationCatalogue& catalogue, const std::vector<int32_
   return listing;
 }
 
+// The WBAN numbers of the station the options name: --wban's, or those the tables give --wmo's
+// number, and its international site.
+std::vector<int32_t> station_wbans(const LsOptions& o, const StationCatalogue& catalogue) {
+  if (o.wban != 0) return {o.wban};
+  std::vector<int32_t> wbans;
+  for (int j = 0; j < catalogue.count; ++j) {
+    if (catalogue.entries[j].wmo == o.wmo) wbans.push_back(catalogue.entries[j].wban);
+  }
+  wbans.push_back(INTERNATIONAL_WBAN_OFFSET + o.wmo);
+  return wbans;
+}
+
+// The counts per station and year, or per month of the one station asked for.
+Outcome count_archive(const LsOptions& o, const ArchiveTables& tables, Listing& listing) {
+  const Inventory inventory = scan_archive(tables.database_directory, tables.years);
+  const bool one = o.wmo != 0 || o.wban != 0;
+  const std::vector<int32_t> wbans = station_wbans(o, tables.catalogue);
+  listing = count_listing(inventory, tables.catalogue, one ? &wbans : nullptr);
+  if (!listing.rows.empty()) return Outcome{};
+  const std::string& archive = o.directories.archive;
+  if (!one) return Outcome{1, archive + " holds no station file"};
+  return Outcome{1,
+                 (o.wban != 0 ? cformat("WBAN station %d", o.wban) : cformat("station %d", o.wmo)) +
+                     " has no file in " + archive};
+}
+
 Outcome list_archive(const LsOptions& o, std::ostream& out) {
-  SelectionOptions selection;
-  selection.archive = o.archive;
-  selection.support = o.support.empty() ? "." : o.support;
+  const SelectionOptions& directories = o.directories;
   auto tables = std::make_unique<ArchiveTables>();
-  std::string error = load_archive_tables(selection, *tables);
-  // Without --support the listing goes on without names, unless the search needs the tables.
-  if (!error.empty() &&
-      (!o.support.empty() || o.find_given || tables->database_directory.empty())) {
+  const std::string error = load_archive_tables(directories, *tables);
+  // Without tables the counts are listed without names, unless a WMO number or the search needs
+  // them, or the tables were asked for by name.
+  const bool tables_needed = o.wmo != 0 || o.find_given;
+  if (!error.empty() && (tables_needed || tables->database_directory.empty() ||
+                         directories.support_source != DirectorySource::INSTALLED)) {
     return Outcome{2, error};
   }
-  if (tables->years.last < 0) return Outcome{1, o.archive + " holds no year folder"};
+  if (tables->years.last < 0) return Outcome{1, directories.archive + " holds no year folder"};
   Listing listing;
   if (o.find_given) {
     listing = find_listing(tables->catalogue,
                            stations_in_archive(tables->database_directory, tables->years), o.find);
-    if (listing.rows.empty())
-      return Outcome{1, "no station of the tables matches '" + o.find + "'"};
-  } else {
-    const Inventory inventory = scan_archive(tables->database_directory, tables->years);
-    std::vector<int32_t> wbans;
-    for (int j = 0; j < tables->catalogue.count; ++j) {
-      if (tables->catalogue.entries[j].wmo == o.station) {
-        wbans.push_back(tables->catalogue.entries[j].wban);
-      }
-    }
-    wbans.push_back(INTERNATIONAL_WBAN_OFFSET + o.station);
-    listing = count_listing(inventory, tables->catalogue, o.station != 0 ? &wbans : nullptr);
     if (listing.rows.empty()) {
-      return Outcome{1, o.station != 0
-                            ? cformat("station %d has no file in ", o.station) + o.archive
-                            : o.archive + " holds no station file"};
+      return Outcome{1, "no station of the tables matches '" + o.find + "'"};
     }
+  } else {
+    const Outcome counted = count_archive(o, *tables, listing);
+    if (counted.status != 0) return counted;
   }
   write_listing(listing, o.format, out);
   return Outcome{};
 }
 
+// CSV (RFC 4180) with a header row.
+void write_csv(const Listing& listing, std::ostream& out) {
+  const size_t columns = listing.columns.size();
+  for (size_t c = 0; c < columns; ++c) out << (c ? "," : "") << listing.columns[c];
+  out << "\n";
+  for (const auto& row : listing.rows) {
+    for (size_t c = 0; c < columns; ++c) out << (c ? "," : "") << csv_field(row[c].text);
+    out << "\n";
+  }
+}
+
+// One JSON object per row; an empty cell is null.
+void write_json_lines(const Listing& listing, std::ostream& out) {
+  const size_t columns = listing.columns.size();
+  for (const auto& row : listing.rows) {
+    for (size_t c = 0; c < columns; ++c) {
+      const Listing::Cell& cell = row[c];
+      out << (c ? "," : "{") << json_string(listing.columns[c]) << ":"
+          << (cell.text.empty() ? "null"
+              : cell.number     ? cell.text
+                                : json_string(cell.text));
+    }
+    out << "}\n";
+  }
+}
+
+// One line of the aligned table: each cell padded to its column's width, numbers to the right,
+// columns two blanks apart, no blank at the end.
+std::string table_line(const std::vector<std::string>& cells, const std::vector<bool>& right,
+                       const std::vector<size_t>& width) {
+  std::string text;
+  for (size_t c = 0; c < cells.size(); ++c) {
+    const std::string pad(width[c] - cells[c].size(), ' ');
+    text += (c ? "  " : "") + (right[c] ? pad + cells[c] : cells[c] + pad);
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text + "\n";
+}
+
+// An aligned table with a header line; an empty cell shows as "-".
+void write_table(const Listing& listing, std::ostream& out) {
+  const size_t columns = listing.columns.size();
+  std::vector<size_t> width(columns);
+  for (size_t c = 0; c < columns; ++c) {
+    width[c] = listing.columns[c].size();
+    for (const auto& row : listing.rows) width[c] = std::max(width[c], row[c].text.size());
+  }
+  out << table_line(listing.columns, std::vector<bool>(columns, false), width);
+  for (const auto& row : listing.rows) {
+    std::vector<std::string> cells;
+    std::vector<bool> right;
+    for (const Listing::Cell& cell : row) {
+      cells.push_back(cell.text.empty() ? std::string("-") : cell.text);
+      right.push_back(cell.number);
+    }
+    out << table_line(cells, right, width);
+  }
+}
+
 }  // namespace
 
 void write_listing(const Listing& listing, ListingFormat format, std::ostream& out) {
-  const size_t columns = listing.columns.size();
   if (format == ListingFormat::CSV) {
-    for (size_t c = 0; c < columns; ++c) out << (c ? "," : "") << listing.columns[c];
-    out << "\n";
-    for (const auto& row : listing.rows) {
-      for (size_t c = 0; c < columns; ++c) out << (c ? "," : "") << csv_field(row[c].text);
-      out << "\n";
-    }
+    write_csv(listing, out);
   } else if (format == ListingFormat::JSON) {
-    for (const auto& row : listing.rows) {
-      for (size_t c = 0; c < columns; ++c) {
-        const Listing::Cell& cell = row[c];
-        out << (c ? "," : "{") << json_string(listing.columns[c]) << ":"
-            << (cell.text.empty() ? "null"
-                : cell.number     ? cell.text
-                                  : json_string(cell.text));
-      }
-      out << "}\n";
-    }
+    write_json_lines(listing, out);
   } else {
-    std::vector<size_t> width(columns);
-    for (size_t c = 0; c < columns; ++c) {
-      width[c] = listing.columns[c].size();
-      for (const auto& row : listing.rows) width[c] = std::max(width[c], row[c].text.size());
-    }
-    const auto line = [&](const auto& cell_text, const auto& right) {
-      std::string text;
-      for (size_t c = 0; c < columns; ++c) {
-        const std::string cell = cell_text(c);
-        const std::string pad(width[c] - cell.size(), ' ');
-        text += (c ? "  " : "") + (right(c) ? pad + cell : cell + pad);
-      }
-      while (!text.empty() && text.back() == ' ') text.pop_back();
-      out << text << "\n";
-    };
-    line([&](size_t c) { return listing.columns[c]; }, [](size_t) { return false; });
-    for (const auto& row : listing.rows) {
-      line([&](size_t c) { return row[c].text.empty() ? std::string("-") : row[c].text; },
-           [&](size_t c) { return row[c].number; });
-    }
+    write_table(listing, out);
   }
 }
 
@@ -310,8 +354,7 @@ int run_wxls(const std::vector<std::string>& args, std::ostream& out, std::ostre
   LsOptions options;
   // Parsed first: the flags it sets are read by answer_usage.
   const std::string usage_error = parse_ls_options(args, options);
-  const int status =
-      answer_usage("wxls", usage_error, options.help, options.version, USAGE, out, err);
+  const int status = answer_usage("wxls", usage_error, options.flags, USAGE, out, err);
   if (status >= 0) return status;
   return finish_program("wxls", list_archive(options, out), out, err);
 }

@@ -1,10 +1,10 @@
 // wxpack: writes a sounding archive from a plain-text description of soundings, or imports
 // real soundings into one (IGRA 2 files, University of Wyoming listings, TEMP bulletins).
 //
-//   wxpack DATABASE_DIRECTORY [DESCRIPTION_FILE]
-//   wxpack --from igra2|wyoming|temp [OPTIONS] DATABASE_DIRECTORY FILE...
-//   wxpack --from igra2-stations [--stations FILE] STATION_LIST
-//   wxpack --from wyoming-stations [--stations FILE] LISTING...
+//   wxpack [--archive] DATABASE_DIRECTORY [DESCRIPTION_FILE]
+//   wxpack --from igra2|wyoming|temp [OPTIONS] [--archive] DATABASE_DIRECTORY FILE...
+//   wxpack --from igra2-stations [--support DIR | --stations FILE] STATION_LIST
+//   wxpack --from wyoming-stations [--support DIR | --stations FILE] LISTING...
 //
 // The importers are described in man/wxpack.1; what follows is the description format.
 //
@@ -13,7 +13,8 @@
 // (TEFAyyyy/nnnnn_yy.BUF, TEFAyy for years up to 1993), creating the year folders and replacing
 // files of the same name (each written under a temporary name and renamed). Nothing is written
 // when the description holds a fault; a sounding of fewer than five levels is warned about. Exit
-// status 0 on success, 1 on a fault (reported on standard error), 2 on a bad command line.
+// status 0 on success, 1 on a fault (reported on standard error) or a description without a
+// sounding, 2 on a bad command line or an I/O error.
 //
 // Description format. Lines hold blank-separated whole numbers; blank lines and lines beginning
 // with '#' are skipped. Each sounding is a SOUNDING line followed by its LEVEL lines, in the
@@ -44,15 +45,21 @@
 //   LEVEL 4 7000 3050 -21 -85 280 123
 #include "commands/wxpack.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <fstream>
-#include <iostream>
+#include <istream>
 #include <optional>
+#include <ostream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/text.h"
+#include "cli/options.h"
 #include "database/archive_writer.h"
 #include "import/igra2.h"
 #include "import/import_run.h"
@@ -60,154 +67,241 @@
 #include "import/temp_bulletin.h"
 #include "import/wyoming.h"
 
+namespace wxfetch {
+
 namespace {
 
-using namespace wxfetch::pack;
+using namespace pack;
 
-void print_usage(std::ostream& out) {
-  out << "usage: wxpack DATABASE_DIRECTORY [DESCRIPTION_FILE]\n"
-         "       wxpack --from igra2|wyoming|temp [OPTIONS] DATABASE_DIRECTORY FILE...\n"
-         "       wxpack --from igra2-stations [--stations FILE] STATION_LIST\n"
-         "       wxpack --from wyoming-stations [--stations FILE] LISTING...\n"
-         "  Writes the soundings described in DESCRIPTION_FILE (standard input when it is \"-\"\n"
-         "  or not given) as station-year files under DATABASE_DIRECTORY, or imports IGRA 2\n"
-         "  files, University of Wyoming listings or TEMP bulletins (\"-\" is standard input).\n"
-         "  The -stations forms print international_sites.txt rows for the stations that the\n"
-         "  station table does not hold, from IGRA 2's station list or the listings' pages.\n"
-         "options:\n"
-         "  --stations FILE        station history table (stat2000.txt format): WBAN numbers\n"
-         "                         and elevations; without it stations are international sites\n"
-         "  --station WMO --time YYYYMMDDHH   station and time of a Wyoming CSV listing\n"
-         "  --month YYYY-MM        year and month of TEMP bulletins (required with temp)\n"
-         "  --ppbb-units 300m|1000ft   height unit of the PPBB wind parts (1000ft)\n"
-         "  --version, -h, --help  print and exit\n";
-}
+constexpr const char* USAGE =
+    "usage: wxpack [-a] DATABASE_DIRECTORY [DESCRIPTION_FILE]\n"
+    "       wxpack --from igra2|wyoming|temp [OPTIONS] [-a] DATABASE_DIRECTORY FILE...\n"
+    "       wxpack --from igra2-stations [-s DIR | --stations FILE] STATION_LIST\n"
+    "       wxpack --from wyoming-stations [-s DIR | --stations FILE] LISTING...\n"
+    "  Writes the soundings described in DESCRIPTION_FILE (standard input when it is \"-\"\n"
+    "  or not given, but not a terminal) as station-year files under DATABASE_DIRECTORY, or\n"
+    "  imports IGRA 2 files, University of Wyoming listings or TEMP bulletins (\"-\" is\n"
+    "  standard input). The -stations forms print international_sites.txt rows for the\n"
+    "  stations that the station table does not hold, from IGRA 2's station list or the\n"
+    "  listings' pages.\n"
+    "options:\n"
+    "  -a, --archive DIR      the archive (DATABASE_DIRECTORY) as an option\n"
+    "  -s, --support DIR      the station history table DIR/stat2000.txt: WBAN numbers and\n"
+    "                         elevations; without it stations are international sites\n"
+    "  --stations FILE        the station history table itself\n"
+    "  -w, --wmo WMO --time YYYYMMDDHH   station and time of a Wyoming CSV listing\n"
+    "  --month YYYY-MM        year and month of TEMP bulletins (required with temp)\n"
+    "  --ppbb-units 300m|1000ft   height unit of the PPBB wind parts (1000ft)\n"
+    "  -q, --quiet            no summary\n"
+    "  -h, --help, --version  print and exit\n"
+    "Exit status: 0 done, 1 input skipped or nothing to write, 2 usage or I/O error.\n";
 
-struct CommandLine {
-  std::string from;  // "" for the description format
-  std::string stations_file;
+// The input formats of --from.
+constexpr std::string_view FORMATS[] = {"igra2", "wyoming", "temp", "igra2-stations",
+                                        "wyoming-stations"};
+
+enum PackCode : int { STATIONS = FIRST_PROGRAM_OPTION, STATION, TIME, MONTH, PPBB_UNITS };
+
+struct PackCommand {
+  std::string from;           // "" for the description format
+  std::string archive;        // --archive DIR, else the first operand
+  std::string support;        // --support DIR
+  std::string stations_file;  // --stations FILE, or the support folder's stat2000.txt
   std::optional<CsvSounding> csv;
   TempOptions temp;
-  std::vector<std::string> operands;
+  std::vector<std::string> files;  // the operands after the archive
+  CommonFlags flags;
 };
 
-// Reads the value of an option that needs one; throws std::invalid_argument for a bad one.
-void read_option(const std::string& name, const std::string& value, CommandLine& line) {
-  auto whole = [&](const std::string& text, size_t digits) {
-    if (text.size() != digits || text.find_first_not_of("0123456789") != std::string::npos) {
-      throw std::invalid_argument(name + " " + value + ": bad value");
+// The streams of a run.
+struct Streams {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// `digits` digits as a number; -1 when the text is not that.
+long whole(const std::string& text, size_t digits) {
+  if (text.size() != digits || text.find_first_not_of("0123456789") != std::string::npos) {
+    return -1;
+  }
+  return std::stol(text);
+}
+
+std::string set_time(const std::string& value, CsvSounding& csv) {
+  const long t = whole(value, 10);
+  csv.year = static_cast<int>(t / 1000000), csv.month = static_cast<int>(t / 10000 % 100);
+  csv.day = static_cast<int>(t / 100 % 100), csv.hour = static_cast<int>(t % 100);
+  if (t < 0 || csv.month < 1 || csv.month > 12 || csv.day < 1 || csv.day > 31 || csv.hour > 23) {
+    return "--time " + value + ": no such date and hour";
+  }
+  return "";
+}
+
+std::string set_month(const std::string& value, TempOptions& temp) {
+  if (value.size() != 7 || value[4] != '-') return "--month takes YYYY-MM";
+  const long year = whole(value.substr(0, 4), 4);
+  const long month = whole(value.substr(5), 2);
+  if (year < 0 || month < 1 || month > 12) return "--month " + value + ": no such month";
+  temp.year = static_cast<int>(year);
+  temp.month = static_cast<int>(month);
+  return "";
+}
+
+// Applies one of the options that take a word or a number; "" or the usage error.
+std::string apply_value_option(int code, const std::string& value, PackCommand& c) {
+  switch (code) {
+    case OPTION_FROM:
+      if (std::find(std::begin(FORMATS), std::end(FORMATS), value) == std::end(FORMATS)) {
+        return "--from takes igra2, wyoming, temp, igra2-stations or wyoming-stations";
+      }
+      c.from = value;
+      return "";
+    case OPTION_WMO:
+    case STATION:
+      if (!c.csv) c.csv.emplace();
+      return parse_one_number(code == STATION ? "station" : "wmo", value, c.csv->wmo);
+    case TIME:
+      if (!c.csv) c.csv.emplace();
+      return set_time(value, *c.csv);
+    case MONTH:
+      return set_month(value, c.temp);
+    case PPBB_UNITS:
+      if (value != "300m" && value != "1000ft") return "--ppbb-units takes 300m or 1000ft";
+      c.temp.ppbb_unit_metres = value == "300m" ? 300 : 0;
+      return "";
+  }
+  return "unknown option";
+}
+
+std::string apply_pack_option(int code, std::string_view value, PackCommand& c) {
+  switch (code) {
+    case OPTION_ARCHIVE:
+      c.archive = value;
+      return "";
+    case OPTION_SUPPORT:
+      c.support = value;
+      return "";
+    case STATIONS:
+      c.stations_file = value;
+      return "";
+  }
+  if (apply_common_flag(code, c.flags)) return "";
+  return apply_value_option(code, std::string(value), c);
+}
+
+// Takes the archive and the input files from the operands; "" or the usage error.
+std::string take_operands(std::vector<std::string> operands, bool input_terminal, PackCommand& c) {
+  const bool rows_only = c.from.ends_with("-stations");
+  if (rows_only && !c.archive.empty()) return "--from " + c.from + " writes no archive";
+  if (!rows_only && c.archive.empty()) {
+    if (operands.empty()) return "give the DATABASE_DIRECTORY (or --archive DIR)";
+    c.archive = operands.front();
+    operands.erase(operands.begin());
+  }
+  c.files = std::move(operands);
+  if (c.from.empty() && c.files.size() > 1) return "give at most one DESCRIPTION_FILE";
+  if (c.from.empty() && c.files.empty() && input_terminal) {
+    return "no DESCRIPTION_FILE, and standard input is a terminal (an import needs --from)";
+  }
+  if (!c.from.empty() && c.files.empty()) return "--from " + c.from + " needs the files to read";
+  if (c.from == "igra2-stations" && c.files.size() > 1) return "give one IGRA 2 station list";
+  return "";
+}
+
+// Checks the options that go together; "" or the usage error.
+std::string check_options(PackCommand& c) {
+  if (c.from == "temp" && c.temp.year == 0) return "--from temp needs --month";
+  if (c.csv && (c.csv->wmo == 0 || c.csv->year == 0)) return "--wmo and --time go together";
+  if (!c.support.empty() && !c.stations_file.empty()) {
+    return "give --support DIR or --stations FILE, not both";
+  }
+  if (!c.support.empty()) {
+    c.stations_file = c.support;
+    append_separator(c.stations_file);
+    c.stations_file += "stat2000.txt";
+  }
+  if (c.from.empty() && !c.stations_file.empty()) return "--support and --stations go with --from";
+  return "";
+}
+
+std::string parse_pack_command(const std::vector<std::string>& args, bool input_terminal,
+                               PackCommand& c) {
+  std::vector<option> table =
+      vocabulary_options({OPTION_FROM, OPTION_ARCHIVE, OPTION_SUPPORT, OPTION_WMO, OPTION_QUIET,
+                          OPTION_HELP, OPTION_VERSION});
+  table.insert(table.end(), {{"stations", required_argument, nullptr, STATIONS},
+                             {"station", required_argument, nullptr, STATION},
+                             {"time", required_argument, nullptr, TIME},
+                             {"month", required_argument, nullptr, MONTH},
+                             {"ppbb-units", required_argument, nullptr, PPBB_UNITS}});
+  std::vector<std::string> operands;
+  std::string error = parse_long_options(
+      args, table,
+      [&](int code, std::string_view value) { return apply_pack_option(code, value, c); },
+      &operands);
+  if (!error.empty() || c.flags.help || c.flags.version) return error;
+  error = check_options(c);
+  return error.empty() ? take_operands(std::move(operands), input_terminal, c) : error;
+}
+
+// Builds each record once, so that a fault names its sounding (std::invalid_argument), and warns
+// of short soundings.
+void check_soundings(const std::vector<PackSounding>& soundings, const std::vector<int>& lines,
+                     const std::string& name, std::ostream& err) {
+  for (size_t i = 0; i < soundings.size(); ++i) {
+    const PackSounding& sounding = soundings[i];
+    try {
+      build_record(sounding);
+    } catch (const std::invalid_argument& error) {
+      throw std::invalid_argument(cformat("sounding %d %04d%02d%02d%02d: %s", sounding.wban,
+                                          sounding.year, sounding.month, sounding.day,
+                                          sounding.hour, error.what()));
     }
-    return std::stol(text);
-  };
-  if (name == "--from") {
-    if (value != "igra2" && value != "wyoming" && value != "temp" && value != "igra2-stations" &&
-        value != "wyoming-stations") {
-      throw std::invalid_argument(
-          "--from takes igra2, wyoming, temp, igra2-stations or wyoming-stations");
+    if (sounding.levels.size() < 5) {
+      err << "wxpack: " << name << ": line " << lines[i] << ": warning: a sounding of "
+          << count_of(static_cast<long>(sounding.levels.size()), "level")
+          << "; wxfetch writes none of fewer than five\n";
     }
-    line.from = value;
-  } else if (name == "--stations") {
-    line.stations_file = value;
-  } else if (name == "--station") {
-    if (!line.csv) line.csv.emplace();
-    line.csv->wmo = static_cast<int32_t>(whole(value, value.size() <= 5 ? value.size() : 0));
-  } else if (name == "--time") {
-    if (!line.csv) line.csv.emplace();
-    const long t = whole(value, 10);
-    line.csv->year = static_cast<int>(t / 1000000),
-    line.csv->month = static_cast<int>(t / 10000 % 100);
-    line.csv->day = static_cast<int>(t / 100 % 100), line.csv->hour = static_cast<int>(t % 100);
-    if (line.csv->month < 1 || line.csv->month > 12 || line.csv->day < 1 || line.csv->day > 31 ||
-        line.csv->hour > 23) {
-      throw std::invalid_argument("--time " + value + ": no such date and hour");
-    }
-  } else if (name == "--month") {
-    if (value.size() != 7 || value[4] != '-') throw std::invalid_argument("--month takes YYYY-MM");
-    line.temp.year = static_cast<int>(whole(value.substr(0, 4), 4));
-    line.temp.month = static_cast<int>(whole(value.substr(5), 2));
-    if (line.temp.month < 1 || line.temp.month > 12)
-      throw std::invalid_argument("--month: no such month");
-  } else if (name == "--ppbb-units") {
-    if (value != "300m" && value != "1000ft")
-      throw std::invalid_argument("--ppbb-units takes 300m or 1000ft");
-    line.temp.ppbb_unit_metres = value == "300m" ? 300 : 0;
-  } else {
-    throw std::invalid_argument("unknown option " + name);
   }
 }
 
-CommandLine read_command_line(int argc, char** argv) {
-  CommandLine line;
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
-    if (word.size() > 2 && word.rfind("--", 0) == 0) {
-      if (i + 1 >= argc) throw std::invalid_argument(word + " needs a value");
-      read_option(word, argv[++i], line);
-    } else {
-      line.operands.push_back(word);
-    }
-  }
-  const bool rows_only = line.from == "igra2-stations" || line.from == "wyoming-stations";
-  const size_t needed = rows_only || line.from.empty() ? 1 : 2;
-  if (line.operands.size() < needed || (line.from.empty() && line.operands.size() > 2) ||
-      (line.from == "igra2-stations" && line.operands.size() > 1)) {
-    throw std::invalid_argument("wrong number of operands");
-  }
-  if (line.from == "temp" && line.temp.year == 0)
-    throw std::invalid_argument("--from temp needs --month");
-  if (line.csv && (line.csv->wmo == 0 || line.csv->year == 0)) {
-    throw std::invalid_argument("--station and --time go together");
-  }
-  if (line.from.empty() && !line.stations_file.empty()) {
-    throw std::invalid_argument("--stations goes with --from");
-  }
-  return line;
-}
-
-// Writes the description read from `source`; returns the exit status.
-int pack_description(const std::string& directory, const std::string& source) {
+// Writes the description of the file or standard input: status 1 for a fault of the description
+// or none of a sounding, 2 for an I/O error.
+Outcome pack_description(const PackCommand& c, Streams io) {
+  const std::string source = c.files.empty() ? "-" : c.files.front();
+  const std::string name = source == "-" ? "standard input" : source;
   std::ifstream file;
   if (source != "-") {
     file.open(source);
-    if (!file) {
-      std::cerr << "wxpack: cannot read " << source << "\n";
-      return 1;
-    }
+    if (!file) return Outcome{2, file_error(source, errno)};
   }
-  const std::string name = source == "-" ? "standard input" : source;
   try {
     std::vector<int> lines;
-    const auto soundings = read_pack_text(source == "-" ? std::cin : file, &lines);
-    // Build each record once first, so that a fault names its sounding.
-    for (size_t i = 0; i < soundings.size(); ++i) {
-      const PackSounding& sounding = soundings[i];
-      try {
-        build_record(sounding);
-      } catch (const std::invalid_argument& error) {
-        throw std::invalid_argument(wxfetch::cformat("sounding %d %04d%02d%02d%02d: %s",
-                                                     sounding.wban, sounding.year, sounding.month,
-                                                     sounding.day, sounding.hour, error.what()));
-      }
-      if (sounding.levels.size() < 5) {
-        std::cerr << "wxpack: " << name << ": line " << lines[i] << ": warning: a sounding of "
-                  << count_of(static_cast<long>(sounding.levels.size()), "level")
-                  << "; wxfetch writes none of fewer than five\n";
-      }
+    const auto soundings = read_pack_text(source == "-" ? io.in : file, &lines);
+    check_soundings(soundings, lines, name, io.err);
+    if (soundings.empty()) return Outcome{1, name + ": no sounding in the description"};
+    write_archive(c.archive, soundings);
+    if (!c.flags.quiet) {
+      io.out << "wxpack: " << count_of(static_cast<long>(soundings.size()), "sounding")
+             << " written under " << c.archive << "\n";
     }
-    write_archive(directory, soundings);
-    std::cout << "wxpack: " << count_of(static_cast<long>(soundings.size()), "sounding")
-              << " written under " << directory << "\n";
-  } catch (const std::exception& error) {
-    std::cerr << "wxpack: " << name << ": " << error.what() << "\n";
-    return 1;
+  } catch (const std::invalid_argument& error) {
+    return Outcome{1, name + ": " + error.what()};
   }
-  return 0;
+  return Outcome{};
 }
 
-StationTable load_stations(const std::string& name) {
+// The station table of --support or --stations (none without them).
+StationTable load_stations(const PackCommand& c) {
+  const std::string& name = c.stations_file;
   if (name.empty()) return StationTable();
   std::ifstream file(name);
-  if (!file) throw std::runtime_error("cannot read " + name);
+  if (!file) {
+    const std::string error = file_error(name, errno);
+    throw std::runtime_error(c.support.empty() ? error
+                                               : support_error(error, DirectorySource::OPTION));
+  }
   try {
     return StationTable(file);
   } catch (const std::runtime_error& error) {
@@ -215,11 +309,10 @@ StationTable load_stations(const std::string& name) {
   }
 }
 
-// Imports the files of the command line; returns the exit status.
-int import_files(const CommandLine& line, const StationTable& stations) {
-  ImportRun run(line.operands[0], std::cerr);
-  for (size_t i = 1; i < line.operands.size(); ++i) {
-    const std::string& source = line.operands[i];
+// Imports the files of the command line: status 1 when anything was skipped or nothing imported.
+Outcome import_files(const PackCommand& c, const StationTable& stations, Streams io) {
+  ImportRun run(c.archive, io.err);
+  for (const std::string& source : c.files) {
     const std::string name = source == "-" ? "standard input" : source;
     std::ifstream file;
     if (source != "-") file.open(source, std::ios::binary);
@@ -227,80 +320,66 @@ int import_files(const CommandLine& line, const StationTable& stations) {
       run.skip(name, 0, "cannot read the file");
       continue;
     }
-    std::istream& in = source == "-" ? std::cin : file;
-    if (line.from == "igra2") {
+    std::istream& in = source == "-" ? io.in : file;
+    if (c.from == "igra2") {
       read_igra2(in, name, stations, run);
-    } else if (line.from == "wyoming") {
-      read_wyoming(in, name, stations, line.csv, run);
+    } else if (c.from == "wyoming") {
+      read_wyoming(in, name, stations, c.csv, run);
     } else {
-      read_temp_bulletins(in, name, stations, line.temp, run);
+      read_temp_bulletins(in, name, stations, c.temp, run);
     }
   }
   run.finish();
-  return run.summary(std::cout);
+  std::ostringstream dropped;
+  const int status = run.summary(c.flags.quiet ? dropped : io.out);
+  if (run.imported() == 0) return Outcome{1, "no sounding imported"};
+  return Outcome{status, ""};  // the summary and the messages above say what was skipped
 }
 
 // Writes the international sites rows of the command line's station list (IGRA 2) or listings
-// (Wyoming); returns the exit status.
-int write_station_rows(const CommandLine& line, const StationTable& stations) {
+// (Wyoming): status 1 when a station got no row.
+Outcome write_station_rows(const PackCommand& c, const StationTable& stations, Streams io) {
   WyomingStations seen;
   long faults = 0;
-  for (const std::string& source : line.operands) {
+  for (const std::string& source : c.files) {
     std::ifstream file;
     if (source != "-") file.open(source, std::ios::binary);
-    if (source != "-" && !file) {
-      std::cerr << "wxpack: cannot read " << source << "\n";
-      return 1;
-    }
-    std::istream& in = source == "-" ? std::cin : file;
-    if (line.from == "wyoming-stations") {
+    if (source != "-" && !file) return Outcome{2, file_error(source, errno)};
+    std::istream& in = source == "-" ? io.in : file;
+    if (c.from == "wyoming-stations") {
       collect_wyoming_stations(in, seen);
     } else {
       faults += write_igra2_station_rows(in, source == "-" ? "standard input" : source, stations,
-                                         std::cout, std::cerr);
+                                         io.out, io.err);
     }
   }
-  if (line.from == "wyoming-stations") {
-    faults += write_wyoming_station_rows(seen, stations, std::cout, std::cerr);
+  if (c.from == "wyoming-stations") {
+    faults += write_wyoming_station_rows(seen, stations, io.out, io.err);
   }
-  return faults > 0 ? 1 : 0;
+  return Outcome{faults > 0 ? 1 : 0, ""};
+}
+
+Outcome run_pack(const PackCommand& c, Streams io) {
+  try {
+    if (c.from.empty()) return pack_description(c, io);
+    const StationTable stations = load_stations(c);
+    return c.from.ends_with("-stations") ? write_station_rows(c, stations, io)
+                                         : import_files(c, stations, io);
+  } catch (const std::exception& error) {
+    // The archive or a table could not be read or written.
+    return Outcome{2, error.what()};
+  }
 }
 
 }  // namespace
 
-namespace wxfetch {
-
-int run_wxpack(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
-    if (word == "-h" || word == "--help") {
-      print_usage(std::cout);
-      return 0;
-    }
-    if (word == "--version") {
-      std::cout << "wxpack " << WXFETCH_VERSION << "\n";
-      return 0;
-    }
-  }
-  CommandLine line;
-  try {
-    line = read_command_line(argc, argv);
-  } catch (const std::invalid_argument& error) {
-    std::cerr << "wxpack: " << error.what() << "\n";
-    print_usage(std::cerr);
-    return 2;
-  }
-  if (line.from.empty()) {
-    return pack_description(line.operands[0], line.operands.size() == 2 ? line.operands[1] : "-");
-  }
-  try {
-    const StationTable stations = load_stations(line.stations_file);
-    return line.from.ends_with("-stations") ? write_station_rows(line, stations)
-                                            : import_files(line, stations);
-  } catch (const std::exception& error) {
-    std::cerr << "wxpack: " << error.what() << "\n";
-    return 1;
-  }
+int run_wxpack(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& err, bool input_terminal) {
+  PackCommand command;
+  const std::string usage_error = parse_pack_command(args, input_terminal, command);
+  const int status = answer_usage("wxpack", usage_error, command.flags, USAGE, out, err);
+  if (status >= 0) return status;
+  return finish_program("wxpack", run_pack(command, {in, out, err}), out, err);
 }
 
 }  // namespace wxfetch

@@ -21,6 +21,7 @@
 #include "output/output_stream.h"
 #include "output/writer_choice.h"
 #include "records/access_request.h"
+#include "records/request_defaults.h"
 #include "stations/selection.h"
 
 namespace wxfetch {
@@ -115,8 +116,8 @@ void ask_period(ProgramContext& ctx, bool first_request) {
 
 void ask_hours(ProgramContext& ctx) {
   AccessRequest& request = ctx.request;
-  if (request.begin_value == request.end_value) {
-    request.hours = SoundingHours::ALL;
+  if (const auto hours = settled_choices(request, ctx.selected.station_count).hours) {
+    request.hours = *hours;
     return;
   }
   ask_menu(ctx,
@@ -341,10 +342,10 @@ void ask_format(ProgramContext& ctx) {
 // directory and the file structure of the sort.
 void ask_output_choices(ProgramContext& ctx) {
   AccessRequest& request = ctx.request;
-  const bool one_date = request.begin_value == request.end_value;
+  const SettledChoices settled = settled_choices(request, ctx.selected.station_count);
   ask_format(ctx);
-  if (one_date) {
-    request.sort_order = SortOrder::CLIMATOLOGICAL;
+  if (settled.sort_order) {
+    request.sort_order = *settled.sort_order;
   } else {
     ask_menu(ctx,
              "\n How do you want to organize the output data?\n"
@@ -380,8 +381,8 @@ void ask_output_choices(ProgramContext& ctx) {
              "      5  -  one file per sounding     <YYYYMMDDHH.txt>\n"
              "Your Choice? ",
              "TIME_OUTFILE", request.time_file_structure, TimeFileStructure::PER_SOUNDING);
-  } else if (ctx.selected.station_count == 1 && one_date) {
-    request.station_file_structure = StationFileStructure::PER_SOUNDING;
+  } else if (settled.station_file_structure) {
+    request.station_file_structure = *settled.station_file_structure;
   } else {
     ask_menu(ctx,
              "\n\t\tStation Series Sort \n\n"

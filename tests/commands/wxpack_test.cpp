@@ -73,5 +73,14 @@ TEST(Wxpack, ImportReportsFaultsAndEndsWithStatusOne) {
   EXPECT_EQ(wxpack(work, "--from temp archive -").status, 2);  // no --month
 }
 
+// Standard input that is no terminal is read, also when it is empty; nothing read is status 1.
+TEST(Wxpack, EmptyInputThatIsNoTerminalEndsWithStatusOne) {
+  TempDir work;
+  const PackRun run = wxpack(work, "archive");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "wxpack: standard input: no sounding in the description\n");
+  EXPECT_FALSE(std::filesystem::exists(work.path() / "archive"));
+}
+
 }  // namespace
 }  // namespace wxfetch
