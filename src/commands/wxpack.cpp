@@ -50,6 +50,7 @@
 #include <exception>
 #include <fstream>
 #include <istream>
+#include <limits>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -58,6 +59,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/input_file.h"
 #include "base/text.h"
 #include "cli/options.h"
 #include "database/archive_writer.h"
@@ -266,19 +268,30 @@ void check_soundings(const std::vector<PackSounding>& soundings, const std::vect
   }
 }
 
+// Opens an input file to read whole, without waiting: a named pipe, a device (/dev/zero) or a
+// folder of that name is a file that cannot be opened.
+std::unique_ptr<InputFile> open_input(const std::string& path) {
+  return InputFile::open(path, std::numeric_limits<uint64_t>::max());
+}
+
+// "PATH: reason" for an input that open_input could not open.
+std::string input_error(const std::string& path) {
+  return errno == ENODEV ? path + ": not a regular file" : file_error(path, errno);
+}
+
 // Writes the description of the file or standard input: status 1 for a fault of the description
 // or none of a sounding, 2 for an I/O error.
 Outcome pack_description(const PackCommand& c, Streams io) {
   const std::string source = c.files.empty() ? "-" : c.files.front();
   const std::string name = source == "-" ? "standard input" : source;
-  std::ifstream file;
+  std::unique_ptr<InputFile> file;
   if (source != "-") {
-    file.open(source);
-    if (!file) return Outcome{2, file_error(source, errno)};
+    file = open_input(source);
+    if (!file) return Outcome{2, input_error(source)};
   }
   try {
     std::vector<int> lines;
-    const auto soundings = read_pack_text(source == "-" ? io.in : file, &lines);
+    const auto soundings = read_pack_text(source == "-" ? io.in : *file, &lines);
     check_soundings(soundings, lines, name, io.err);
     if (soundings.empty()) return Outcome{1, name + ": no sounding in the description"};
     write_archive(c.archive, soundings);
@@ -296,14 +309,14 @@ Outcome pack_description(const PackCommand& c, Streams io) {
 StationTable load_stations(const PackCommand& c) {
   const std::string& name = c.stations_file;
   if (name.empty()) return StationTable();
-  std::ifstream file(name);
+  const std::unique_ptr<InputFile> file = InputFile::open(name);
   if (!file) {
-    const std::string error = file_error(name, errno);
+    const std::string error = input_error(name);
     throw std::runtime_error(c.support.empty() ? error
                                                : support_error(error, DirectorySource::OPTION));
   }
   try {
-    return StationTable(file);
+    return StationTable(*file);
   } catch (const std::runtime_error& error) {
     throw std::runtime_error(name + ": " + error.what());
   }
@@ -314,13 +327,13 @@ Outcome import_files(const PackCommand& c, const StationTable& stations, Streams
   ImportRun run(c.archive, io.err);
   for (const std::string& source : c.files) {
     const std::string name = source == "-" ? "standard input" : source;
-    std::ifstream file;
-    if (source != "-") file.open(source, std::ios::binary);
-    if (source != "-" && !file) {
-      run.skip(name, 0, "cannot read the file");
+    std::unique_ptr<InputFile> file;
+    if (source != "-" && !(file = open_input(source))) {
+      io.err << input_error(source) << "\n";
+      run.skip_file();
       continue;
     }
-    std::istream& in = source == "-" ? io.in : file;
+    std::istream& in = source == "-" ? io.in : *file;
     if (c.from == "igra2") {
       read_igra2(in, name, stations, run);
     } else if (c.from == "wyoming") {
@@ -342,10 +355,9 @@ Outcome write_station_rows(const PackCommand& c, const StationTable& stations, S
   WyomingStations seen;
   long faults = 0;
   for (const std::string& source : c.files) {
-    std::ifstream file;
-    if (source != "-") file.open(source, std::ios::binary);
-    if (source != "-" && !file) return Outcome{2, file_error(source, errno)};
-    std::istream& in = source == "-" ? io.in : file;
+    std::unique_ptr<InputFile> file;
+    if (source != "-" && !(file = open_input(source))) return Outcome{2, input_error(source)};
+    std::istream& in = source == "-" ? io.in : *file;
     if (c.from == "wyoming-stations") {
       collect_wyoming_stations(in, seen);
     } else {

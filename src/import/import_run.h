@@ -65,6 +65,8 @@ class ImportRun {
   void add(PackSounding sounding, const std::string& file, long line);
   // Reports a fault at file:line that cost the import a sounding (or more).
   void skip(const std::string& file, long line, const std::string& what);
+  // Counts an input file that could not be read at all (its message given by the caller).
+  void skip_file() { ++skipped_; }
   // Says something at file:line that costs the import nothing (a repeated part, ...).
   void notice(const std::string& file, long line, const std::string& what);
   // Takes the archive's lock and writes every station-year gathered: the soundings of the run

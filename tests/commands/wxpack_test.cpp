@@ -67,7 +67,7 @@ TEST(Wxpack, ImportReportsFaultsAndEndsWithStatusOne) {
              "12345 55500 20559=\nTTBB 6512/ 72888 00980 X=\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("standard input:2: group \"00980\""), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("missing.txt:0: cannot read the file"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("missing.txt: No such file or directory"), std::string::npos) << run.err;
   EXPECT_NE(run.out.find("1 sounding imported into 1 station-year file"), std::string::npos)
       << run.out;
   EXPECT_EQ(wxpack(work, "--from temp archive -").status, 2);  // no --month
@@ -80,6 +80,37 @@ TEST(Wxpack, EmptyInputThatIsNoTerminalEndsWithStatusOne) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "wxpack: standard input: no sounding in the description\n");
   EXPECT_FALSE(std::filesystem::exists(work.path() / "archive"));
+}
+
+}  // namespace
+}  // namespace wxfetch
+
+namespace wxfetch {
+namespace {
+
+// Special files never hold wxpack: a device or a named pipe as the station table and a folder
+// as an input are reported and refused at once.
+TEST(Wxpack, SpecialFilesAreRefusedWithoutWaiting) {
+  testing::TempDir work;
+  ASSERT_EQ(testing::run_shell("mkfifo " + testing::shell_quoted(work.path() / "pipe")), 0);
+  std::filesystem::create_directory(work.path() / "folder");
+  work.write("list.txt", "");
+  struct Case {
+    std::string args;
+    int status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"--from igra2 --stations /dev/zero archive list.txt", 2, "/dev/zero: not a regular file"},
+      {"--from igra2 --stations pipe archive list.txt", 2, "pipe: not a regular file"},
+      {"--from igra2 archive folder", 1, "folder: not a regular file"},
+      {"--from wyoming archive pipe", 1, "pipe: not a regular file"},
+  };
+  for (const Case& c : cases) {
+    const PackRun run = wxpack(work, c.args);
+    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
+  }
 }
 
 }  // namespace
