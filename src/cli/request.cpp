@@ -257,6 +257,31 @@ FilePlan plan_files(const ArchiveTables& tables, const AccessRequest& request,
   return plan;
 }
 
+namespace {
+
+// When the archive holds international-site files (I<WMO>) of selected stations that the tables
+// file under a WBAN number: a note that says so and how to file them where they are looked for.
+std::string international_files_note(const ArchiveTables& tables, const FilePlan& plan,
+                                     const SelectedStations& selected) {
+  std::string found;
+  for (int s = 0; s < selected.station_count; ++s) {
+    const StationNumbers& station = selected.stations[s];
+    if (station.wban >= INTERNATIONAL_WBAN_OFFSET || station.wmo <= 0) continue;
+    const int32_t site = INTERNATIONAL_WBAN_OFFSET + station.wmo;
+    for (int year = plan.first_year; year < plan.first_year + plan.year_count; ++year) {
+      if (!year_file_exists(tables.database_directory, tables.years, year, site)) continue;
+      found += (found.empty() ? "" : ", ") + station_file_number(site);
+      break;
+    }
+  }
+  if (found.empty()) return "";
+  return "; but it holds files of them as international sites (" + found +
+         "), imported without the station table: import them again with --support DIR (the "
+         "folder of stat2000.txt) to file them under their WBAN numbers";
+}
+
+}  // namespace
+
 std::string empty_plan_reason(const ArchiveTables& tables, const AccessRequest& request,
                               const FilePlan& plan, const SelectedStations& selected) {
   if (plan.total > 0) return "";
@@ -282,7 +307,7 @@ std::string empty_plan_reason(const ArchiveTables& tables, const AccessRequest& 
     stations += (s == 0 ? "" : ", ") + std::to_string(selected.stations[s].wmo);
   }
   return "the selected stations (WMO " + stations + ") have no file in the archive " +
-         period_text(request);
+         period_text(request) + international_files_note(tables, plan, selected);
 }
 
 std::string station_listing(const StationCatalogue& catalogue, const SelectedStations& selected) {

@@ -102,13 +102,24 @@ constexpr const char* USAGE =
 constexpr std::string_view FORMATS[] = {"igra2", "wyoming", "temp", "igra2-stations",
                                         "wyoming-stations"};
 
-enum PackCode : int { STATIONS = FIRST_PROGRAM_OPTION, STATION, TIME, MONTH, PPBB_UNITS };
+enum PackCode : int {
+  STATIONS = FIRST_PROGRAM_OPTION,
+  NO_STATIONS,
+  STATION,
+  TIME,
+  MONTH,
+  PPBB_UNITS
+};
 
 struct PackCommand {
   std::string from;           // "" for the description format
   std::string archive;        // --archive DIR, else the first operand
   std::string support;        // --support DIR
   std::string stations_file;  // --stations FILE, or the support folder's stat2000.txt
+  bool no_stations = false;   // --no-stations: every station an international site
+  // The support folder came from $WXFETCH_SUPPORT or the installation, not from an option:
+  // without a table there, stations are filed as international sites, and the summary says so.
+  DirectorySource support_source = DirectorySource::OPTION;
   std::optional<CsvSounding> csv;
   TempOptions temp;
   std::vector<std::string> files;  // the operands after the archive
@@ -187,6 +198,9 @@ std::string apply_pack_option(int code, std::string_view value, PackCommand& c) 
     case STATIONS:
       c.stations_file = value;
       return "";
+    case NO_STATIONS:
+      c.no_stations = true;
+      return "";
   }
   if (apply_common_flag(code, c.flags)) return "";
   return apply_value_option(code, std::string(value), c);
@@ -218,12 +232,24 @@ std::string check_options(PackCommand& c) {
   if (!c.support.empty() && !c.stations_file.empty()) {
     return "give --support DIR or --stations FILE, not both";
   }
+  if (c.no_stations && (!c.support.empty() || !c.stations_file.empty())) {
+    return "--no-stations goes with neither --support nor --stations";
+  }
+  if (!c.from.empty() && !c.no_stations && c.support.empty() && c.stations_file.empty()) {
+    // Imports file stations by the support folder's history table unless told otherwise.
+    SelectionOptions defaults;
+    apply_directory_defaults(defaults);
+    c.support = defaults.support;
+    c.support_source = defaults.support_source;
+  }
   if (!c.support.empty()) {
     c.stations_file = c.support;
     append_separator(c.stations_file);
     c.stations_file += "stat2000.txt";
   }
-  if (c.from.empty() && !c.stations_file.empty()) return "--support and --stations go with --from";
+  if (c.from.empty() && (!c.stations_file.empty() || c.no_stations)) {
+    return "--support, --stations and --no-stations go with --from";
+  }
   return "";
 }
 
@@ -233,6 +259,7 @@ std::string parse_pack_command(const std::vector<std::string>& args, bool input_
       vocabulary_options({OPTION_FROM, OPTION_ARCHIVE, OPTION_SUPPORT, OPTION_WMO, OPTION_QUIET,
                           OPTION_HELP, OPTION_VERSION});
   table.insert(table.end(), {{"stations", required_argument, nullptr, STATIONS},
+                             {"no-stations", no_argument, nullptr, NO_STATIONS},
                              {"station", required_argument, nullptr, STATION},
                              {"time", required_argument, nullptr, TIME},
                              {"month", required_argument, nullptr, MONTH},
@@ -305,15 +332,21 @@ Outcome pack_description(const PackCommand& c, Streams io) {
   return Outcome{};
 }
 
-// The station table of --support or --stations (none without them).
-StationTable load_stations(const PackCommand& c) {
+// The station table of --support or --stations (none with --no-stations). A table missing from
+// a support folder that no option named leaves every station an international site; `missing`
+// then says so for the summary.
+StationTable load_stations(const PackCommand& c, std::string& missing) {
   const std::string& name = c.stations_file;
   if (name.empty()) return StationTable();
   const std::unique_ptr<InputFile> file = InputFile::open(name);
+  if (!file && errno == ENOENT && c.support_source != DirectorySource::OPTION) {
+    missing = "wxpack: note: no station history table at " + name +
+              ": every station was filed as an international site (give --support DIR)\n";
+    return StationTable();
+  }
   if (!file) {
     const std::string error = input_error(name);
-    throw std::runtime_error(c.support.empty() ? error
-                                               : support_error(error, DirectorySource::OPTION));
+    throw std::runtime_error(c.support.empty() ? error : support_error(error, c.support_source));
   }
   try {
     return StationTable(*file);
@@ -374,7 +407,9 @@ Outcome write_station_rows(const PackCommand& c, const StationTable& stations, S
 Outcome run_pack(const PackCommand& c, Streams io) {
   try {
     if (c.from.empty()) return pack_description(c, io);
-    const StationTable stations = load_stations(c);
+    std::string missing;
+    const StationTable stations = load_stations(c, missing);
+    if (!c.flags.quiet) io.out << missing;
     return c.from.ends_with("-stations") ? write_station_rows(c, stations, io)
                                          : import_files(c, stations, io);
   } catch (const std::exception& error) {

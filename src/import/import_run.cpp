@@ -192,6 +192,7 @@ void ImportRun::write_station_year(const StationYear& station_year, std::vector<
     std::filesystem::create_directories(std::filesystem::path(name).parent_path());
     write_file_replacing(name, bytes);
     imported_ += static_cast<long>(soundings.size());
+    if (wban >= INTERNATIONAL_WBAN_OFFSET) international_ += static_cast<long>(soundings.size());
     replaced_ += static_cast<long>(replaced.size());
     ++files_;
   } catch (const std::exception& error) {
@@ -238,6 +239,12 @@ int ImportRun::summary(std::ostream& out) const {
   if (short_soundings_ > 0) {
     out << "wxpack: note: " << count_of(short_soundings_, "sounding")
         << " of fewer than five levels; wxfetch writes none of them\n";
+  }
+  if (international_ > 0) {
+    out << "wxpack: note: " << count_of(international_, "sounding")
+        << " filed as international sites (I<WMO> files): the station history table does not "
+           "hold their stations; wxfetch, wxget and wxls find them by an international_sites.txt "
+           "row, which wxpack --from igra2-stations or --from wyoming-stations writes\n";
   }
   if (leftovers_removed_ > 0) {
     out << "wxpack: note: " << count_of(leftovers_removed_, "temporary file")

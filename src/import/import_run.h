@@ -113,6 +113,7 @@ class ImportRun {
   long heights_moved_ = 0;
   long short_soundings_ = 0;
   long thinned_ = 0;
+  long international_ = 0;  // soundings filed under 900000 + WMO
   long files_ = 0;
   int leftovers_removed_ = 0;
 };

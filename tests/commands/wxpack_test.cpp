@@ -19,11 +19,13 @@ struct PackRun {
   std::string out, err;
 };
 
-// Runs wxpack with `args` in `work`, its standard input a file holding `input`.
-PackRun wxpack(const TempDir& work, const std::string& args, const std::string& input = "") {
+// Runs wxpack with `args` in `work`, its standard input a file holding `input`, with
+// `environment` (by default a support folder that does not exist, whatever is installed).
+PackRun wxpack(const TempDir& work, const std::string& args, const std::string& input = "",
+               const std::string& environment = "WXFETCH_SUPPORT=no-support") {
   work.write("input.txt", input);
-  const std::string command = "cd " + shell_quoted(work.path()) + " && " + WXPACK_BINARY + " " +
-                              args + " < input.txt > out.txt 2> err.txt";
+  const std::string command = "cd " + shell_quoted(work.path()) + " && " + environment + " " +
+                              WXPACK_BINARY + " " + args + " < input.txt > out.txt 2> err.txt";
   const int status = run_shell(command);
   return {status, read_file(work.path() / "out.txt"), read_file(work.path() / "err.txt")};
 }
@@ -111,6 +113,49 @@ TEST(Wxpack, SpecialFilesAreRefusedWithoutWaiting) {
     EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
   }
+}
+
+}  // namespace
+}  // namespace wxfetch
+
+namespace wxfetch {
+namespace {
+
+// An import files a station by the support folder's history table without being told, so that
+// wxget finds it; an import told --no-stations files an international site, and wxget's reason
+// for finding nothing says where the soundings went.
+TEST(Wxpack, ImportsFileStationsByTheSupportTablesUnlessToldNot) {
+  testing::TempDir work;
+  const std::string support = (testing::source_dir() / "data" / "sample" / "support").string();
+  const std::string bulletin =
+      "TTBB 6512/ 72469 00840 15452 11800 12040 22700 02058 33600 ///// 44500 12345 55400 "
+      "20559=\n";
+  const std::string wxget = (std::filesystem::path(WXPACK_BINARY).parent_path() / "wxget").string();
+  const std::string get_args = " -a archive -s " + testing::shell_quoted(support) +
+                               " -w 72469 --from 1999031512 -f csv -o - > got.txt 2> why.txt";
+
+  const PackRun filed =
+      wxpack(work, "--from temp --month 1999-03 archive -", bulletin, "WXFETCH_SUPPORT=" + support);
+  EXPECT_EQ(filed.status, 0) << filed.err;
+  EXPECT_EQ(filed.out.find("international"), std::string::npos) << filed.out;
+  EXPECT_EQ(
+      testing::run_shell("cd " + testing::shell_quoted(work.path()) + " && " + wxget + get_args),
+      0);
+  EXPECT_NE(testing::read_file(work.path() / "got.txt").find("1999-03-15T12:00Z"),
+            std::string::npos);
+
+  std::filesystem::remove_all(work.path() / "archive");
+  const PackRun international =
+      wxpack(work, "--from temp --month 1999-03 --no-stations archive -", bulletin);
+  EXPECT_EQ(international.status, 0) << international.err;
+  EXPECT_NE(international.out.find("1 sounding filed as international sites"), std::string::npos)
+      << international.out;
+  EXPECT_EQ(
+      testing::run_shell("cd " + testing::shell_quoted(work.path()) + " && " + wxget + get_args),
+      1);
+  EXPECT_NE(testing::read_file(work.path() / "why.txt").find("as international sites (I72469)"),
+            std::string::npos)
+      << testing::read_file(work.path() / "why.txt");
 }
 
 }  // namespace
