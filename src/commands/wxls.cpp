@@ -238,6 +238,24 @@ std::vector<int32_t> station_wbans(const LsOptions& o, const StationCatalogue& c
   return wbans;
 }
 
+// For a WBAN station without files: a note when the archive holds the files of its WMO number
+// as an international site (imported without the station table).
+std::string international_note(const LsOptions& o, const ArchiveTables& tables,
+                               const Inventory& inventory) {
+  if (o.wban == 0) return "";
+  for (int j = 0; j < tables.catalogue.count; ++j) {
+    const StationEntry& row = tables.catalogue.entries[j];
+    if (row.wban != o.wban || row.wmo <= 0) continue;
+    const int32_t site = INTERNATIONAL_WBAN_OFFSET + row.wmo;
+    if (inventory.count(site) == 0) continue;
+    return "; but it holds " + station_file_number(site) +
+           " files of its WMO number as an international site, imported without the station "
+           "table: import them again with --support DIR to file them under WBAN " +
+           std::to_string(o.wban);
+  }
+  return "";
+}
+
 // The counts per station and year, or per month of the one station asked for.
 Outcome count_archive(const LsOptions& o, const ArchiveTables& tables, Listing& listing) {
   const Inventory inventory = scan_archive(tables.database_directory, tables.years);
@@ -249,7 +267,7 @@ Outcome count_archive(const LsOptions& o, const ArchiveTables& tables, Listing& 
   if (!one) return Outcome{1, archive + " holds no station file"};
   return Outcome{1,
                  (o.wban != 0 ? cformat("WBAN station %d", o.wban) : cformat("station %d", o.wmo)) +
-                     " has no file in " + archive};
+                     " has no file in " + archive + international_note(o, tables, inventory)};
 }
 
 Outcome list_archive(const LsOptions& o, std::ostream& out) {

@@ -156,6 +156,14 @@ TEST(Wxpack, ImportsFileStationsByTheSupportTablesUnlessToldNot) {
   EXPECT_NE(testing::read_file(work.path() / "why.txt").find("as international sites (I72469)"),
             std::string::npos)
       << testing::read_file(work.path() / "why.txt");
+  const std::string wxls = (std::filesystem::path(WXPACK_BINARY).parent_path() / "wxls").string();
+  EXPECT_EQ(testing::run_shell("cd " + testing::shell_quoted(work.path()) + " && " + wxls +
+                               " -a archive -s " + testing::shell_quoted(support) +
+                               " --wban 23062 > got.txt 2> why.txt"),
+            1);
+  EXPECT_NE(testing::read_file(work.path() / "why.txt").find("holds I72469 files"),
+            std::string::npos)
+      << testing::read_file(work.path() / "why.txt");
 }
 
 }  // namespace
