@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/install-missing.sh
 # rsvg-convert and a headless browser check the pictures of wxplot.
-install_missing cmake g++ make libgtest-dev libbenchmark-dev man-db librsvg2-bin chromium
+install_missing cmake g++ make libgtest-dev libbenchmark-dev man-db librsvg2-bin chromium \
+  libarchive-dev
 for preset in default asan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"

@@ -65,6 +65,7 @@
 #include "database/archive_writer.h"
 #include "import/igra2.h"
 #include "import/import_run.h"
+#include "import/input_files.h"
 #include "import/pack_text.h"
 #include "import/temp_bulletin.h"
 #include "import/wyoming.h"
@@ -358,21 +359,24 @@ StationTable load_stations(const PackCommand& c, std::string& missing) {
 // Imports the files of the command line: status 1 when anything was skipped or nothing imported.
 Outcome import_files(const PackCommand& c, const StationTable& stations, Streams io) {
   ImportRun run(c.archive, io.err);
-  for (const std::string& source : c.files) {
-    const std::string name = source == "-" ? "standard input" : source;
-    std::unique_ptr<InputFile> file;
-    if (source != "-" && !(file = open_input(source))) {
-      io.err << input_error(source) << "\n";
-      run.skip_file();
-      continue;
-    }
-    std::istream& in = source == "-" ? io.in : *file;
+  const InputReader read = [&](std::istream& in, const std::string& name) {
     if (c.from == "igra2") {
       read_igra2(in, name, stations, run);
     } else if (c.from == "wyoming") {
       read_wyoming(in, name, stations, c.csv, run);
     } else {
       read_temp_bulletins(in, name, stations, c.temp, run);
+    }
+  };
+  for (const std::string& source : c.files) {
+    if (source == "-") {
+      read(io.in, "standard input");
+      continue;
+    }
+    const std::string problem = read_inputs(source, read);
+    if (!problem.empty()) {
+      io.err << problem << "\n";
+      run.skip_file();
     }
   }
   run.finish();
@@ -387,16 +391,20 @@ Outcome import_files(const PackCommand& c, const StationTable& stations, Streams
 Outcome write_station_rows(const PackCommand& c, const StationTable& stations, Streams io) {
   WyomingStations seen;
   long faults = 0;
-  for (const std::string& source : c.files) {
-    std::unique_ptr<InputFile> file;
-    if (source != "-" && !(file = open_input(source))) return Outcome{2, input_error(source)};
-    std::istream& in = source == "-" ? io.in : *file;
+  const InputReader read = [&](std::istream& in, const std::string& name) {
     if (c.from == "wyoming-stations") {
       collect_wyoming_stations(in, seen);
     } else {
-      faults += write_igra2_station_rows(in, source == "-" ? "standard input" : source, stations,
-                                         io.out, io.err);
+      faults += write_igra2_station_rows(in, name, stations, io.out, io.err);
     }
+  };
+  for (const std::string& source : c.files) {
+    if (source == "-") {
+      read(io.in, "standard input");
+      continue;
+    }
+    const std::string problem = read_inputs(source, read);
+    if (!problem.empty()) return Outcome{2, problem};
   }
   if (c.from == "wyoming-stations") {
     faults += write_wyoming_station_rows(seen, stations, io.out, io.err);

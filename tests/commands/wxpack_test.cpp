@@ -168,3 +168,43 @@ TEST(Wxpack, ImportsFileStationsByTheSupportTablesUnlessToldNot) {
 
 }  // namespace
 }  // namespace wxfetch
+
+namespace wxfetch {
+namespace {
+
+// Inputs as they are downloaded: gzipped files and zip archives of several members are read as
+// they are, messages name the member, and a damaged archive is reported.
+TEST(Wxpack, ReadsGzippedAndZippedInputs) {
+  testing::TempDir work;
+  if (testing::run_shell("python3 -c 'import gzip, zipfile'") != 0) GTEST_SKIP() << "no python3";
+  auto bulletin = [](int day) {
+    return "TTBB " + std::to_string(50 + day) +
+           "12/ 72469 00840 15452 11800 12040 22700 02058 33600 ///// 44500 12345 55400 20559=\n";
+  };
+  work.write("a.txt", bulletin(1));
+  work.write("b.txt", bulletin(2) + "TTBB 5312/ 72469 00840 X=\n");
+  work.write("c.txt", bulletin(3));
+  const std::string python =
+      "import gzip, zipfile\n"
+      "open('a.txt.gz', 'wb').write(gzip.compress(open('a.txt', 'rb').read()))\n"
+      "with zipfile.ZipFile('bc.zip', 'w', zipfile.ZIP_DEFLATED) as z:\n"
+      "    z.write('b.txt'); z.write('c.txt')\n"
+      "data = open('bc.zip', 'rb').read()\n"
+      "open('cut.zip', 'wb').write(data[:len(data) // 2])\n";
+  work.write("make.py", python);
+  ASSERT_EQ(testing::run_shell("cd " + testing::shell_quoted(work.path()) + " && python3 make.py"),
+            0);
+
+  const PackRun run =
+      wxpack(work, "--from temp --month 1999-03 --no-stations archive a.txt.gz bc.zip");
+  EXPECT_EQ(run.status, 1) << run.err;  // the faulty line of b.txt
+  EXPECT_NE(run.out.find("3 soundings imported"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("bc.zip:b.txt:2:"), std::string::npos) << run.err;
+
+  const PackRun cut = wxpack(work, "--from temp --month 1999-03 --no-stations archive cut.zip");
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.err.find("cut.zip: "), std::string::npos) << cut.err;
+}
+
+}  // namespace
+}  // namespace wxfetch
