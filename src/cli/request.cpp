@@ -198,6 +198,52 @@ std::string unknown_numbers(const ArchiveTables& tables, const AccessRequest& re
   return text;
 }
 
+namespace {
+
+// The years from `first` to `last` in which the archive holds a file of `wban`, as "Y" or
+// "Y1 to Y2" (first and last found); "" for none.
+std::string years_with_files(const ArchiveTables& tables, int32_t wban, int first, int last) {
+  int found_first = 0, found_last = 0;
+  for (int year = std::max(first, FIRST_ARCHIVE_YEAR); year <= std::min(last, LAST_ARCHIVE_YEAR);
+       ++year) {
+    if (!year_file_exists(tables.database_directory, tables.years, year, wban)) continue;
+    if (found_first == 0) found_first = year;
+    found_last = year;
+  }
+  if (found_first == 0) return "";
+  return found_first == found_last ? std::to_string(found_first)
+                                   : cformat("%d to %d", found_first, found_last);
+}
+
+}  // namespace
+
+std::string files_outside_periods(const ArchiveTables& tables, const AccessRequest& request,
+                                  const std::vector<StationNumbers>& requested) {
+  if (request.access != StationAccess::BY_NUMBER) return "";
+  const bool by_wban = request.station_id_type == StationIdType::WBAN;
+  const StationCatalogue& catalogue = tables.catalogue;
+  std::string text;
+  std::set<int32_t> told;
+  for (const StationNumbers& asked : requested) {
+    for (int r = 0; r < catalogue.count; ++r) {
+      const StationEntry& row = catalogue.entries[r];
+      if ((by_wban ? row.wban : row.wmo) != (by_wban ? asked.wban : asked.wmo)) continue;
+      if (!told.insert(row.wban).second) continue;
+      const std::string years = years_with_files(tables, row.wban, request.begin_value / 1000000,
+                                                 request.end_value / 1000000);
+      if (years.empty()) continue;
+      text += cformat(
+          "; the archive holds files of WMO %d (WBAN %d) for %s, outside its period "
+          "%d to %d in the station tables",
+          row.wmo, row.wban, years.c_str(), row.period_begin, row.period_end);
+    }
+  }
+  if (text.empty()) return "";
+  return text +
+         ": rewrite its rows (wxpack --from igra2-stations gives a station still reporting an "
+         "open period, 99991231) or correct them in the support folder";
+}
+
 std::string empty_selection_reason(const ArchiveTables& tables, const AccessRequest& request,
                                    const SelectedStations& selected, const std::string& unknown) {
   if (selected.station_count > 0) return "";
@@ -332,9 +378,14 @@ Outcome open_selection(const SelectionOptions& options, Selection& selection) {
 Outcome select_request_stations(Selection& selection, const std::string& program,
                                 std::ostream& err) {
   selection.unknown = unknown_numbers(*selection.tables, selection.request, *selection.selected);
+  const SelectedStations& asked = *selection.selected;
+  selection.requested.assign(asked.stations.begin(), asked.stations.begin() + asked.station_count);
   select_stations(selection.tables->catalogue, selection.request, *selection.selected);
-  const std::string reason = empty_selection_reason(*selection.tables, selection.request,
-                                                    *selection.selected, selection.unknown);
+  std::string reason = empty_selection_reason(*selection.tables, selection.request,
+                                              *selection.selected, selection.unknown);
+  if (!reason.empty() && selection.unknown.empty()) {
+    reason += files_outside_periods(*selection.tables, selection.request, selection.requested);
+  }
   if (!reason.empty()) return Outcome{1, reason};
   if (!selection.unknown.empty()) {
     err << program << ": warning: station numbers not in the station tables: " << selection.unknown

@@ -43,6 +43,12 @@ std::string unknown_numbers(const ArchiveTables& tables, const AccessRequest& re
 
 // After select_stations: why no station was selected, or "" when some were.
 // `unknown`: unknown_numbers before the selection.
+// When requested stations were in no period of the tables but the archive holds their files in
+// the requested years: "; the archive holds files of ..." naming the years, the periods and how
+// to rewrite the rows; "" otherwise.
+std::string files_outside_periods(const ArchiveTables& tables, const AccessRequest& request,
+                                  const std::vector<StationNumbers>& requested);
+
 std::string empty_selection_reason(const ArchiveTables& tables, const AccessRequest& request,
                                    const SelectedStations& selected, const std::string& unknown);
 
@@ -72,7 +78,8 @@ struct Selection {
   std::unique_ptr<ArchiveTables> tables = std::make_unique<ArchiveTables>();
   AccessRequest request;
   std::unique_ptr<SelectedStations> selected = std::make_unique<SelectedStations>();
-  std::string unknown;  // requested numbers that no catalogue row holds
+  std::string unknown;                    // requested numbers that no catalogue row holds
+  std::vector<StationNumbers> requested;  // the numbers asked for, before the selection
   FilePlan plan;
 };
 

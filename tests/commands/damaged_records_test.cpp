@@ -62,3 +62,42 @@ TEST(DamagedRecords, NumbersJsonCannotHoldAreNull) {
 
 }  // namespace
 }  // namespace wxfetch
+
+namespace wxfetch {
+namespace {
+
+// A station whose period in the tables ended before the soundings the archive holds: the
+// reason for an empty selection names the files, the years and the period.
+TEST(EmptySelection, FilesOutsideTheTablesPeriodsAreNamed) {
+  testing::TempDir work;
+  work.write("support/stat2000.txt",
+             "1    INIT  WBAN   WMO    LAT   LONG W  ELEV    BEGIN      END NAME                "
+             "      ST CY\n"
+             "DNR  23062 72469  39.77  104.87  1611 19480101 20201231 DENVER                    "
+             "CO US\n");
+  work.write("support/international_sites.txt", "0    INIT  WMO\n");
+  pack::PackSounding sounding;
+  sounding.wban = 23062;
+  sounding.year = 2022;
+  sounding.month = 1;
+  sounding.day = 1;
+  for (int32_t pressure : {8400, 7000, 5000, 3000, 1000}) {
+    pack::PackLevel level;
+    level.pressure = pressure;
+    sounding.levels.push_back(level);
+  }
+  pack::write_archive(work.path() / "archive", {sounding});
+  std::ostringstream out, err;
+  const int status =
+      run_wxget({"-a", (work.path() / "archive").string(), "-s", (work.path() / "support").string(),
+                 "-w", "72469", "--from", "2022010100", "--to", "2022123112", "-o", "-"},
+                out, err, false);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(err.str().find("the archive holds files of WMO 72469 (WBAN 23062) for 2022, outside "
+                           "its period 19480101 to 20201231"),
+            std::string::npos)
+      << err.str();
+}
+
+}  // namespace
+}  // namespace wxfetch
