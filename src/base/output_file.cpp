@@ -59,13 +59,20 @@ bool replaced_by_rename(const std::string& path) {
 }
 
 // Creates a file of a name no other file has, next to `path`; returns its descriptor (or -1)
-// and its name in `temporary`.
-int create_temporary(const std::string& path, std::string& temporary) {
+// and its name in `temporary`, noted for removal at a signal in `slot`. The name is noted before
+// the file is created: creating a file can take long on a busy disk, and a signal that arrives
+// meanwhile is handled as the call returns, when the file already exists.
+int create_temporary(const std::string& path, std::string& temporary, int& slot) {
   static unsigned serial = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+    slot = note_temporary_file(temporary);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd >= 0) return fd;
+    const int error = errno;
+    forget_temporary_file(std::exchange(slot, -1));
+    errno = error;
+    if (error != EEXIST) return -1;
   }
   return -1;
 }
@@ -92,11 +99,8 @@ OutputFile OutputFile::create(const std::string& path, FileIo& io) {
   file.io_ = &io;
   file.path_ = path;
   if (replaced_by_rename(path)) {
-    file.fd_ = create_temporary(path, file.temporary_path_);
-    if (file.fd_ >= 0) {
-      file.temporary_slot_ = note_temporary_file(file.temporary_path_);
-      return file;
-    }
+    file.fd_ = create_temporary(path, file.temporary_path_, file.temporary_slot_);
+    if (file.fd_ >= 0) return file;
     // A folder that takes no new file may still hold a writable file of the name: written
     // directly, as it always was.
     file.temporary_path_.clear();
