@@ -53,6 +53,7 @@
 #include <limits>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -62,7 +63,10 @@
 #include "base/input_file.h"
 #include "base/text.h"
 #include "cli/options.h"
+#include "database/archive_names.h"
 #include "database/archive_writer.h"
+#include "database/inventory.h"
+#include "records/station_entry.h"
 #include "import/igra2.h"
 #include "import/import_run.h"
 #include "import/input_files.h"
@@ -210,7 +214,9 @@ std::string apply_pack_option(int code, std::string_view value, PackCommand& c) 
 // Takes the archive and the input files from the operands; "" or the usage error.
 std::string take_operands(std::vector<std::string> operands, bool input_terminal, PackCommand& c) {
   const bool rows_only = c.from.ends_with("-stations");
-  if (rows_only && !c.archive.empty()) return "--from " + c.from + " writes no archive";
+  if (rows_only && !c.archive.empty() && c.from != "igra2-stations") {
+    return "--from " + c.from + " writes no archive";
+  }
   if (!rows_only && c.archive.empty()) {
     if (operands.empty()) return "give the DATABASE_DIRECTORY (or --archive DIR)";
     c.archive = operands.front();
@@ -388,14 +394,29 @@ Outcome import_files(const PackCommand& c, const StationTable& stations, Streams
 
 // Writes the international sites rows of the command line's station list (IGRA 2) or listings
 // (Wyoming): status 1 when a station got no row.
+// The WMO numbers of the international sites whose files the archive `directory` holds.
+std::set<int32_t> sites_in_archive(const std::string& directory) {
+  std::string folder = directory;
+  append_separator(folder);
+  std::set<int32_t> sites;
+  for (const int32_t wban : stations_in_archive(folder, find_years(folder))) {
+    if (wban > INTERNATIONAL_WBAN_OFFSET) sites.insert(wban - INTERNATIONAL_WBAN_OFFSET);
+  }
+  return sites;
+}
+
 Outcome write_station_rows(const PackCommand& c, const StationTable& stations, Streams io) {
   WyomingStations seen;
   long faults = 0;
+  long written = 0;
+  std::set<int32_t> held;
+  if (!c.archive.empty()) held = sites_in_archive(c.archive);
+  const StationRowsChoice choice{c.archive.empty() ? nullptr : &held, &written};
   const InputReader read = [&](std::istream& in, const std::string& name) {
     if (c.from == "wyoming-stations") {
       collect_wyoming_stations(in, seen);
     } else {
-      faults += write_igra2_station_rows(in, name, stations, io.out, io.err);
+      faults += write_igra2_station_rows(in, name, stations, io.out, io.err, choice);
     }
   };
   for (const std::string& source : c.files) {
@@ -408,6 +429,12 @@ Outcome write_station_rows(const PackCommand& c, const StationTable& stations, S
   }
   if (c.from == "wyoming-stations") {
     faults += write_wyoming_station_rows(seen, stations, io.out, io.err);
+  }
+  if (stations.rows() + written > MAX_STATION_ROWS) {
+    io.err << "wxpack: note: the history table's " << stations.rows() << " rows and the " << written
+           << " rows written make more than " << MAX_STATION_ROWS
+           << ": wxfetch reads only the first " << MAX_STATION_ROWS
+           << " (--archive DIR writes rows only for the stations an archive holds)\n";
   }
   return Outcome{faults > 0 ? 1 : 0, ""};
 }

@@ -1,6 +1,8 @@
 #include "import/igra2.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <istream>
 #include <ostream>
@@ -172,11 +174,12 @@ void read_igra2(std::istream& in, const std::string& file, const StationTable& s
 
 long write_igra2_station_rows(std::istream& in, const std::string& file,
                               const StationTable& stations, std::ostream& out,
-                              std::ostream& messages) {
+                              std::ostream& messages, const StationRowsChoice& choice) {
   LineReader reader(in);
   std::string_view line;
-  std::vector<std::string> rows;
+  std::vector<InternationalSite> sites;
   long faults = 0;
+  int latest_year = 0;  // the list's own date, as far as its last years tell
   while (reader.next(line)) {
     if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
     const int32_t wmo = igra2_wmo_number(column_text(line, 1, 11));
@@ -187,11 +190,14 @@ long write_igra2_station_rows(std::istream& in, const std::string& file,
     const std::string name(column_text(line, 42, 71));
     if (std::sscanf(numbers.c_str(), "%lf %lf %lf", &latitude, &longitude, &elevation) != 3 ||
         !column_number(line, 73, 76, first) || !column_number(line, 78, 81, last) ||
-        latitude < -90 || latitude > 90 || longitude < -180 || longitude > 360) {
+        !(latitude >= -90 && latitude <= 90) || !(longitude >= -180 && longitude <= 360) ||
+        !std::isfinite(elevation)) {
       messages << file << ":" << reader.line_number() << ": station line does not parse\n";
       ++faults;
       continue;
     }
+    latest_year = std::max(latest_year, last);
+    if (choice.held != nullptr && choice.held->count(wmo) == 0) continue;
     InternationalSite site;
     site.wmo = wmo;
     site.name = name;
@@ -201,9 +207,16 @@ long write_igra2_station_rows(std::istream& in, const std::string& file,
     site.first_year = first;
     site.last_year = last;
     site.country = column_text(line, 1, 2);
+    sites.push_back(site);
+  }
+  std::vector<std::string> rows;
+  for (InternationalSite& site : sites) {
+    // A station that reported in the list's last year is still reporting: its period is open.
+    if (site.last_year == latest_year) site.last_year = 9999;
     rows.push_back(international_site_row(site, "IGRA"));
   }
   write_international_sites(rows, out);
+  if (choice.written != nullptr) *choice.written = static_cast<long>(rows.size());
   return faults;
 }
 

@@ -4,7 +4,9 @@
 // time, and hands each sounding of a WMO station to the import run.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
+#include <set>
 #include <string>
 
 #include "import/import_run.h"
@@ -18,13 +20,20 @@ namespace pack {
 void read_igra2(std::istream& in, const std::string& file, const StationTable& stations,
                 ImportRun& run);
 
+// Which rows write_igra2_station_rows writes, and what it says back.
+struct StationRowsChoice {
+  const std::set<int32_t>* held = nullptr;  // only these WMO numbers (those an archive holds)
+  long* written = nullptr;                  // receives the number of rows written
+};
+
 // Writes rows of the international sites table (international_sites.txt, count line first) for
 // the WMO stations of the IGRA 2 station list `in`, leaving out stations that `stations` holds
-// (they are filed by WBAN number). Faults go to `messages` as "FILE:LINE: text". Returns the
-// number of list lines that were skipped as faulty.
+// (they are filed by WBAN number) and, with `choice.held`, stations not in it. A station whose
+// last year is the list's latest is still reporting: its period is open (99991231). Faults go
+// to `messages` as "FILE:LINE: text". Returns the number of list lines skipped as faulty.
 long write_igra2_station_rows(std::istream& in, const std::string& file,
                               const StationTable& stations, std::ostream& out,
-                              std::ostream& messages);
+                              std::ostream& messages, const StationRowsChoice& choice = {});
 
 // The WMO number of an IGRA 2 station ID of the form CCM000nnnnn, or -1 for any other ID.
 int32_t igra2_wmo_number(std::string_view id);

@@ -71,6 +71,10 @@ StationFacts StationTable::facts(int32_t wmo, int32_t date) const {
   return {found->wban, found->elevation};
 }
 
+long StationTable::rows() const {
+  return catalogue_ ? catalogue_->count : 0;
+}
+
 bool StationTable::holds(int32_t wmo) const {
   for (int i = 0; catalogue_ && i < catalogue_->count; ++i) {
     if (catalogue_->entries[i].wmo == wmo) return true;

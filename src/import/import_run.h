@@ -45,6 +45,8 @@ class StationTable {
   // the international site 900000 + `wmo`.
   StationFacts facts(int32_t wmo, int32_t date) const;
   bool holds(int32_t wmo) const;
+  // The number of rows of the table.
+  long rows() const;
 
  private:
   std::unique_ptr<StationCatalogue> catalogue_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -169,13 +170,16 @@ TEST(Igra2, ThinsSoundingsLongerThanWxfetchReads) {
 }
 
 TEST(Igra2, StationListGivesRowsTheInternationalLoaderReads) {
-  auto row = [](const char* id, double lat, double lon, double elev, const char* name) {
-    return cformat("%-11s %8.4f %9.4f %6.1f    %-30s 1950 2025   1234\n", id, lat, lon, elev, name);
+  // A station reporting in the list's latest year (2025) is still reporting: its period is open.
+  auto row = [](const char* id, double lat, double lon, double elev, const char* name,
+                int last = 2025) {
+    return cformat("%-11s %8.4f %9.4f %6.1f    %-30s 1950 %4d   1234\n", id, lat, lon, elev, name,
+                   last);
   };
   const std::string list = row("USM00072469", 39.7675, -104.8694, 1611, "DENVER/STAPLETON") +
                            row("BRM00083779", -23.5167, -46.6333, 722, "SAO PAULO/MARTE") +
                            row("ZZV00DBBH01", 50, -20, -998.8, "SHIP DBBH") +
-                           row("ASM00094120", -12.4239, 130.8925, 29, "DARWIN AIRPORT") +
+                           row("ASM00094120", -12.4239, 130.8925, 29, "DARWIN AIRPORT", 2019) +
                            row("USM00072520", 40.5317, -80.2172, 360, "PITTSBURGH") +
                            "USM00072201  not a number\n";
   const char* const pittsburgh =
@@ -196,9 +200,9 @@ TEST(Igra2, StationListGivesRowsTheInternationalLoaderReads) {
     int16_t elevation;
     int32_t begin, end;
   };
-  const Expected expected[] = {{72469, 39.77f, -104.87f, 1611, 19500101, 20251231},
-                               {83779, -23.52f, -46.63f, 722, 19500101, 20251231},
-                               {94120, -12.42f, 130.89f, 29, 19500101, 20251231}};
+  const Expected expected[] = {{72469, 39.77f, -104.87f, 1611, 19500101, 99991231},
+                               {83779, -23.52f, -46.63f, 722, 19500101, 99991231},
+                               {94120, -12.42f, 130.89f, 29, 19500101, 20191231}};
   for (int i = 0; i < 3; ++i) {
     const StationEntry& row = catalogue->entries[i];
     EXPECT_EQ(row.wmo, expected[i].wmo);
@@ -209,6 +213,17 @@ TEST(Igra2, StationListGivesRowsTheInternationalLoaderReads) {
     EXPECT_EQ(row.period_begin, expected[i].begin);
     EXPECT_EQ(row.period_end, expected[i].end);
   }
+
+  // With the WMO numbers an archive holds, only their rows.
+  const std::set<int32_t> held = {83779};
+  long held_count = 0;
+  std::istringstream again(list), history_again(pittsburgh);
+  std::ostringstream held_rows, held_messages;
+  write_igra2_station_rows(again, "list.txt", StationTable(history_again), held_rows, held_messages,
+                           StationRowsChoice{&held, &held_count});
+  EXPECT_EQ(held_count, 1);
+  EXPECT_NE(held_rows.str().find("83779"), std::string::npos);
+  EXPECT_EQ(held_rows.str().find("72469"), std::string::npos);
   EXPECT_STREQ(catalogue->entries[1].initials, "SAOP");
 }
 
