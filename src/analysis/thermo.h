@@ -28,6 +28,13 @@ inline double dew_point_from_vapour_pressure(double vapour_pressure) {
   return ZERO_CELSIUS + 243.5 * x / (17.67 - x);
 }
 
+// The dew point (K) of air at `temperature` (K) with relative humidity `humidity` (% over
+// water, above 0): the temperature at which the saturation vapour pressure is that share of the
+// saturation vapour pressure at `temperature`.
+inline double dew_point_from_relative_humidity(double temperature, double humidity) {
+  return dew_point_from_vapour_pressure(humidity / 100.0 * saturation_vapour_pressure(temperature));
+}
+
 // Mixing ratio (kg/kg) of air at `pressure` holding vapour at `vapour_pressure` (both hPa).
 inline double mixing_ratio(double vapour_pressure, double pressure) {
   return EPSILON * vapour_pressure / (pressure - vapour_pressure);

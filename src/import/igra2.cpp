@@ -8,6 +8,7 @@
 #include <ostream>
 #include <vector>
 
+#include "analysis/thermo.h"
 #include "base/text.h"
 #include "import/line_reader.h"
 #include "import/site_rows.h"
@@ -55,30 +56,49 @@ int32_t release_of(int32_t reltime) {
   return reltime;
 }
 
-// Reads a level line; returns the fault, or "" when it parsed.
-std::string read_level(std::string_view line, PackLevel& level) {
+// The kind of a level of types LVLTYP1 (0 to 3: unknown, standard pressure, other pressure,
+// non-pressure level) and LVLTYP2 (0 to 2: other, surface, tropopause); false for other types.
+bool kind_of(char type1, char type2, int32_t& kind) {
+  if (type1 < '0' || type1 > '3' || type2 < '0' || type2 > '2') return false;
+  static constexpr int32_t BY_TYPE1[] = {5, 4, 5, 6};  // unknown, mandatory, significant, wind
+  kind = type2 == '1' ? 9 : type2 == '2' ? 7 : BY_TYPE1[type1 - '0'];
+  return true;
+}
+
+// The dew point (tenths of degrees C) of a level: temperature less the depression, else from
+// the relative humidity (tenths of %) over water, never above the temperature; absent when
+// neither gives it. `from_humidity` tells which.
+int32_t dew_point_of(int32_t temperature, int32_t depression, int32_t humidity,
+                     bool& from_humidity) {
+  from_humidity = false;
+  if (temperature == ABSENT) return ABSENT;
+  if (depression != ABSENT) return temperature - depression;
+  if (humidity == ABSENT || humidity <= 0 || humidity > 1000) return ABSENT;
+  const double kelvin = temperature / 10.0 + ZERO_CELSIUS;
+  const double dew_point = dew_point_from_relative_humidity(kelvin, humidity / 10.0);
+  from_humidity = true;
+  return std::min(temperature, static_cast<int32_t>(std::lround((dew_point - ZERO_CELSIUS) * 10)));
+}
+
+// Reads a level line; returns the fault, or "" when it parsed. `from_humidity` tells whether
+// the dew point came from the relative humidity.
+std::string read_level(std::string_view line, PackLevel& level, bool& from_humidity) {
   const char type1 = line.empty() ? ' ' : line[0];
   const char type2 = line.size() < 2 ? ' ' : line[1];
-  if (type2 == '1') {
-    level.kind = 9;
-  } else if (type2 == '2') {
-    level.kind = 7;
-  } else if (type2 != '0' || type1 < '1' || type1 > '3') {
+  if (!kind_of(type1, type2, level.kind)) {
     return "level type \"" + std::string(line.substr(0, 2)) +
-           "\" is not one of 10 20 30 11 21 12 22";
-  } else {
-    level.kind = type1 == '1' ? 4 : type1 == '2' ? 5 : 6;
+           "\" is not one of LVLTYP1 0 to 3 with LVLTYP2 0 to 2";
   }
-  int32_t press = 0, temperature = 0, depression = 0;
+  int32_t press = 0, temperature = 0, humidity = 0, depression = 0;
   if (!value_at(line, 10, 15, press) || !value_at(line, 17, 21, level.height) ||
-      !value_at(line, 23, 27, temperature) || !value_at(line, 35, 39, depression) ||
-      !value_at(line, 41, 45, level.wind_direction) || !value_at(line, 47, 51, level.wind_speed)) {
-    return "level line does not parse (PRESS, GPH, TEMP, DPDP, WDIR or WSPD)";
+      !value_at(line, 23, 27, temperature) || !value_at(line, 29, 33, humidity) ||
+      !value_at(line, 35, 39, depression) || !value_at(line, 41, 45, level.wind_direction) ||
+      !value_at(line, 47, 51, level.wind_speed)) {
+    return "level line does not parse (PRESS, GPH, TEMP, RH, DPDP, WDIR or WSPD)";
   }
   level.pressure = press == ABSENT ? ABSENT : (press + 5) / 10;  // Pa to tenths of mb, rounded
   level.temperature = temperature;
-  level.dew_point =
-      temperature == ABSENT || depression == ABSENT ? ABSENT : temperature - depression;
+  level.dew_point = dew_point_of(temperature, depression, humidity, from_humidity);
   return "";
 }
 
@@ -122,6 +142,7 @@ void read_igra2(std::istream& in, const std::string& file, const StationTable& s
   Reading reading;
   std::string passed_over_id;  // the last station without WMO number that was reported
   while (reader.next(line)) {
+    if (line.find_first_not_of(" \t\r") == std::string_view::npos) continue;  // a blank line
     if (!line.empty() && line[0] == '#') {
       hand_over(reading, file, run);
       reading = Reading{};
@@ -157,12 +178,14 @@ void read_igra2(std::istream& in, const std::string& file, const StationTable& s
       reading.active = true;
     } else if (reading.active && !reading.faulty) {
       PackLevel level;
-      const std::string fault = read_level(line, level);
+      bool from_humidity = false;
+      const std::string fault = read_level(line, level, from_humidity);
       if (!fault.empty()) {
         run.skip(file, reader.line_number(), fault);
         reading.faulty = true;
         continue;
       }
+      if (from_humidity) run.count_humidity_dew_point();
       reading.sounding.levels.push_back(level);
     } else if (!reading.faulty && line.find_first_not_of(" \t") != std::string_view::npos) {
       run.skip(file, reader.line_number(), "a level line before the first header line");

@@ -240,6 +240,10 @@ int ImportRun::summary(std::ostream& out) const {
     out << "wxpack: note: " << count_of(thinned_, "sounding") << " thinned to " << MAX_LEVELS
         << " levels (all surface, mandatory, tropopause and maximum-wind levels kept)\n";
   }
+  if (humidity_dew_points_ > 0) {
+    out << "wxpack: note: " << count_of(humidity_dew_points_, "dew point")
+        << " computed from the relative humidity where no dew-point depression was given\n";
+  }
   if (short_soundings_ > 0) {
     out << "wxpack: note: " << count_of(short_soundings_, "sounding")
         << " of fewer than five levels; wxfetch writes none of them\n";

@@ -67,6 +67,8 @@ class ImportRun {
   void add(PackSounding sounding, const std::string& file, long line);
   // Reports a fault at file:line that cost the import a sounding (or more).
   void skip(const std::string& file, long line, const std::string& what);
+  // Counts a dew point that a reader computed from the relative humidity.
+  void count_humidity_dew_point() { ++humidity_dew_points_; }
   // Counts an input file that could not be read at all (its message given by the caller).
   void skip_file() { ++skipped_; }
   // Says something at file:line that costs the import nothing (a repeated part, ...).
@@ -116,6 +118,7 @@ class ImportRun {
   long short_soundings_ = 0;
   long thinned_ = 0;
   long international_ = 0;  // soundings filed under 900000 + WMO
+  long humidity_dew_points_ = 0;
   long files_ = 0;
   int leftovers_removed_ = 0;
 };

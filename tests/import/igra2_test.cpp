@@ -86,6 +86,44 @@ TEST(Igra2, ConvertsLevelsAndPutsTheSurfaceFirst) {
   EXPECT_EQ(records[0].bytes, build_record(expected));
 }
 
+// Every level type of the format is read (pilot-balloon files have a non-pressure surface, 31;
+// recent ones 01), blank lines are passed over, and a dew point missing beside a relative
+// humidity comes from the humidity over water, never above the temperature.
+TEST(Igra2, ReadsEveryLevelTypeAndDewPointsFromHumidity) {
+  auto with_rh = [](const char* type, int press, int gph, int temp, int rh) {
+    return cformat("%s %5d %6d %5d %5d %5d %5d %5d %5d\n", type, -9999, press, gph, temp, rh, -9999,
+                   270, 50);
+  };
+  const std::string text =
+      "\n" + header("USM00072469", 1999, 3, 4, 12, 9999, 7) +
+      with_rh("01", 84000, 1611, 253, 873) +    // 87.3 %: 23.04 C
+      with_rh("10", 70000, 3050, -100, 500) +   // 50 %: -18.46 C
+      with_rh("20", 65000, 3600, -150, 1000) +  // saturated
+      with_rh("00", 60000, 4200, -200, -9999) + with_rh("32", 25000, 10400, -520, 0) +
+      with_rh("31", -9999, 1700, -9999, 500) + with_rh("30", -9999, 5000, -9999, -9999) + "\n\n" +
+      header("USM00072469", 1999, 3, 5, 0, 9999, 1) + with_rh("41", 84000, 1611, 1, 1);
+  TempDir archive;
+  std::istringstream history(DENVER_HISTORY);
+  const Imported result = import(text, archive, StationTable(history));
+  EXPECT_EQ(result.messages.rfind("igra.txt:13: level type \"41\" is not one of LVLTYP1 0 to 3", 0),
+            0u)
+      << result.messages;
+  EXPECT_NE(result.summary.find("3 dew points computed from the relative humidity"),
+            std::string::npos)
+      << result.summary;
+
+  PackSounding expected = bare_sounding(23062, 1999, 3, 4, 12);
+  expected.levels = {
+      {9, 8400, 1611, 253, 230, 270, 50},        {4, 7000, 3050, -100, -185, 270, 50},
+      {5, 6500, 3600, -150, -150, 270, 50},      {5, 6000, 4200, -200, ABSENT, 270, 50},
+      {7, 2500, 10400, -520, ABSENT, 270, 50},   {9, ABSENT, 1700, ABSENT, ABSENT, 270, 50},
+      {6, ABSENT, 5000, ABSENT, ABSENT, 270, 50}};
+  for (PackLevel& level : expected.levels) level.height = storable_height(level.height);
+  const auto records = records_in(archive.path(), 1999, 23062);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].bytes, build_record(expected));
+}
+
 TEST(Igra2, BadLinesSkipTheirSoundingAndNameTheLine) {
   const std::string good =
       header("USM00072469", 1999, 3, 5, 0, 9999, 5) + level("21", 84000, 1611, 125, 30, 270, 52) +
