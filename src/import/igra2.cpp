@@ -1,12 +1,14 @@
 #include "import/igra2.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <istream>
 #include <ostream>
 #include <vector>
 
 #include "base/text.h"
+#include "import/checks.h"
 #include "import/line_reader.h"
 #include "import/site_rows.h"
 
@@ -40,16 +42,20 @@ std::string read_header(std::string_view line, Header& header) {
       !column_number(line, 33, 36, header.level_count) || header.level_count < 0) {
     return "header line does not parse (YEAR, MONTH, DAY, HOUR, RELTIME or NUMLEV)";
   }
-  if (header.hour == 99 && header.release != 9999 && header.release / 100 < 24) {
+  if (header.hour == 99 && header.release >= 0 && header.release / 100 < 24) {
     header.hour = header.release / 100;  // no nominal hour: the launch hour stands for it
   }
-  if (header.hour > 23) return "no hour (HOUR and RELTIME missing)";
+  if (header.hour == 99) return "no hour (HOUR and RELTIME missing)";
+  if (!real_date_hour(header.year, header.month, header.day, header.hour)) {
+    return no_such_date(header.year, header.month, header.day, header.hour);
+  }
   return "";
 }
 
-// Release time hhmm, absent when missing or when its minutes are missing (HH99).
+// Release time hhmm, absent when missing, when its minutes are missing (HH99) or when it is no
+// time of day.
 int32_t release_of(int32_t reltime) {
-  if (reltime == 9999 || reltime % 100 > 59) return ABSENT;
+  if (reltime < 0 || reltime / 100 > 23 || reltime % 100 > 59) return ABSENT;
   return reltime;
 }
 
@@ -187,7 +193,7 @@ long write_igra2_station_rows(std::istream& in, const std::string& file,
     const std::string name(column_text(line, 42, 71));
     if (std::sscanf(numbers.c_str(), "%lf %lf %lf", &latitude, &longitude, &elevation) != 3 ||
         !column_number(line, 73, 76, first) || !column_number(line, 78, 81, last) ||
-        latitude < -90 || latitude > 90 || longitude < -180 || longitude > 360) {
+        !(latitude >= -90 && latitude <= 90) || !(longitude >= -180 && longitude <= 360)) {
       messages << file << ":" << reader.line_number() << ": station line does not parse\n";
       ++faults;
       continue;
@@ -197,7 +203,8 @@ long write_igra2_station_rows(std::istream& in, const std::string& file,
     site.name = name;
     site.latitude = latitude;
     site.longitude = longitude;
-    site.elevation = elevation < -998 ? 0 : elevation;  // -998.8 and -999.9: unknown
+    // -998.8 and -999.9: unknown; a value that is no number is none either.
+    site.elevation = elevation < -998 || !std::isfinite(elevation) ? 0 : elevation;
     site.first_year = first;
     site.last_year = last;
     site.country = column_text(line, 1, 2);
