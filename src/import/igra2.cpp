@@ -107,6 +107,30 @@ void hand_over(Reading& reading, const std::string& file, ImportRun& run) {
   run.add(std::move(reading.sounding), file, reading.line);
 }
 
+// Reads the position, elevation, name and years of a station list line into `site`; false when
+// they do not parse or lie outside their ranges.
+bool read_station_line(std::string_view line, InternationalSite& site) {
+  double latitude = 0, longitude = 0, elevation = 0;
+  const std::string numbers(column_text(line, 13, 37));
+  if (std::sscanf(numbers.c_str(), "%lf %lf %lf", &latitude, &longitude, &elevation) != 3 ||
+      !column_number(line, 73, 76, site.first_year) ||
+      !column_number(line, 78, 81, site.last_year)) {
+    return false;
+  }
+  if (!(latitude >= -90 && latitude <= 90) || !(longitude >= -180 && longitude <= 360) ||
+      site.first_year < FIRST_YEAR || site.last_year > LAST_YEAR ||
+      site.first_year > site.last_year) {
+    return false;
+  }
+  site.latitude = latitude;
+  site.longitude = longitude;
+  // -998.8 and -999.9: unknown; a value that is no number is none either.
+  site.elevation = elevation < -998 || !std::isfinite(elevation) ? 0 : elevation;
+  site.name = column_text(line, 42, 71);
+  site.country = column_text(line, 1, 2);
+  return true;
+}
+
 }  // namespace
 
 int32_t igra2_wmo_number(std::string_view id) {
@@ -185,29 +209,14 @@ long write_igra2_station_rows(std::istream& in, const std::string& file,
   long faults = 0;
   while (reader.next(line)) {
     if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
-    const int32_t wmo = igra2_wmo_number(column_text(line, 1, 11));
-    if (wmo < 0 || stations.holds(wmo)) continue;
-    int32_t first = 0, last = 0;
-    double latitude = 0, longitude = 0, elevation = 0;
-    const std::string numbers(column_text(line, 13, 37));
-    const std::string name(column_text(line, 42, 71));
-    if (std::sscanf(numbers.c_str(), "%lf %lf %lf", &latitude, &longitude, &elevation) != 3 ||
-        !column_number(line, 73, 76, first) || !column_number(line, 78, 81, last) ||
-        !(latitude >= -90 && latitude <= 90) || !(longitude >= -180 && longitude <= 360)) {
+    InternationalSite site;
+    site.wmo = igra2_wmo_number(column_text(line, 1, 11));
+    if (site.wmo < 0 || stations.holds(site.wmo)) continue;
+    if (!read_station_line(line, site)) {
       messages << file << ":" << reader.line_number() << ": station line does not parse\n";
       ++faults;
       continue;
     }
-    InternationalSite site;
-    site.wmo = wmo;
-    site.name = name;
-    site.latitude = latitude;
-    site.longitude = longitude;
-    // -998.8 and -999.9: unknown; a value that is no number is none either.
-    site.elevation = elevation < -998 || !std::isfinite(elevation) ? 0 : elevation;
-    site.first_year = first;
-    site.last_year = last;
-    site.country = column_text(line, 1, 2);
     rows.push_back(international_site_row(site, "IGRA"));
   }
   write_international_sites(rows, out);

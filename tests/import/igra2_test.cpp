@@ -218,15 +218,17 @@ TEST(Igra2, StationListGivesRowsTheInternationalLoaderReads) {
                            row("ASM00094120", -12.4239, 130.8925, 29, "DARWIN AIRPORT") +
                            row("USM00072520", 40.5317, -80.2172, 360, "PITTSBURGH") +
                            "USM00072201  not a number\n" +
-                           row("USM00072202", NAN, 10, 10, "NO NUMBER FOR A LATITUDE");
+                           row("USM00072202", NAN, 10, 10, "NO NUMBER FOR A LATITUDE") +
+                           row("USM00072203", 10, 10, 10, "LAST YEAR 2150").replace(77, 4, "2150");
   const char* const pittsburgh =
       "1\nPIT  94823 72520  40.53   80.22   360 19480101 99991231 PITTSBURGH/INTL           PA "
       "US\n";
   std::istringstream history(pittsburgh), in(list);
   std::ostringstream rows, messages;
-  EXPECT_EQ(write_igra2_station_rows(in, "list.txt", StationTable(history), rows, messages), 2);
+  EXPECT_EQ(write_igra2_station_rows(in, "list.txt", StationTable(history), rows, messages), 3);
   EXPECT_EQ(messages.str(),
-            "list.txt:6: station line does not parse\nlist.txt:7: station line does not parse\n");
+            "list.txt:6: station line does not parse\nlist.txt:7: station line does not parse\n"
+            "list.txt:8: station line does not parse\n");
 
   auto catalogue = std::make_unique<StationCatalogue>();
   bool overflow = false;
