@@ -236,30 +236,31 @@ void read_column_header(std::string_view line, Listing& listing) {
   }
 }
 
-// Reads the fields of a row (`field(c)` gives the text of column c) into the listing's rows.
-// Returns the fault, or "" when the row was read.
+// Reads the fields of a row (`field(c)` gives the text of column c) into `row`. Returns the
+// fault, or "" when the row was read.
 template <typename Field>
-std::string read_row(Field field, const char* what, Listing& listing) {
-  Row row;
+std::string read_row(Field field, const char* what, bool knots, Row& row) {
   for (int c = 0; c < COLUMNS; ++c) {
-    const std::string fault = read_field(field(c), c, listing.knots, row[c]);
+    const std::string fault = read_field(field(c), c, knots, row[c]);
     if (!fault.empty()) return std::string(what) + " " + fault;
   }
   if (row[PRES] == ABSENT) return std::string(what) + " without a pressure";
-  listing.rows.push_back(row);
   return "";
 }
 
-// Reads a row of the fixed-column table; returns the fault, or "" when it was read.
-std::string read_table_row(std::string_view line, Listing& listing) {
-  auto field = [&](int c) {
-    const int word = listing.column_of[c];
-    if (word < 0) return std::string_view();
-    const size_t begin = word == 0 ? 0 : listing.column_ends[word - 1];
-    if (begin >= line.size()) return std::string_view();
-    return line.substr(begin, listing.column_ends[word] - begin);
-  };
-  return read_row(field, "table row", listing);
+// The text of column `c` in a line of the fixed-column table (below its header word).
+std::string_view table_field(std::string_view line, const Listing& listing, int c) {
+  const int word = listing.column_of[c];
+  if (word < 0) return {};
+  const size_t begin = word == 0 ? 0 : listing.column_ends[word - 1];
+  if (begin >= line.size()) return {};
+  return line.substr(begin, listing.column_ends[word] - begin);
+}
+
+// Reads a line of the fixed-column table into `row`; returns the fault, or "".
+std::string read_table_row(std::string_view line, const Listing& listing, Row& row) {
+  auto field = [&](int c) { return table_field(line, listing, c); };
+  return read_row(field, "table row", listing.knots, row);
 }
 
 // A number after `label` in `text` ("Station latitude: 35.18"); nullopt when the label is not
@@ -305,18 +306,43 @@ bool letter(char c) {
 }
 
 // Text within or after a table that is no row: markup, or words (the units line "hPa m C ...",
-// "Station information and sounding indices"), told from a damaged row ("nan 1219 ...") by
-// its first two words both beginning with a letter.
-bool prose(std::string_view text) {
+// "Station information and sounding indices"), told from a damaged row ("nan 1219 ...",
+// "nan nan 23.2 ...") by its first two words both beginning with a letter and no column of the
+// table holding a number.
+bool prose(std::string_view line, std::string_view text, const Listing& listing) {
   if (text[0] == '<') return true;
   const size_t gap = text.find_first_of(" \t");
   const size_t second = text.find_first_not_of(" \t", gap);
-  return letter(text[0]) && second != std::string_view::npos && letter(text[second]);
+  if (!letter(text[0]) || second == std::string_view::npos || !letter(text[second])) return false;
+  for (int c = 0; c < COLUMNS; ++c) {
+    if (plain_decimal(trimmed(table_field(line, listing, c)))) return false;
+  }
+  return true;
 }
 
-// Reads a line of a listing after its title: a station fact, the column header or a table row.
-// Within a table, every line but a blank one, a rule and prose is a row. Returns the fault of a
-// row that cannot be read (the listing is then faulty and reads no more rows), or "".
+// Reads a line below the column header: a row while the table lasts; prose ends the table (the
+// units line before the first row is passed over). A line after the table's end that reads as
+// a whole row means that prose cut the table: a fault, as its rows would be lost. Returns the
+// fault (the listing is then faulty and reads no more rows), or "".
+std::string read_table_line(std::string_view line, std::string_view text, Listing& listing) {
+  Row row;
+  if (listing.in_table && !prose(line, text, listing)) {
+    std::string fault = read_table_row(line, listing, row);
+    if (fault.empty()) listing.rows.push_back(row);
+    listing.faulty = !fault.empty();
+    return fault;
+  }
+  if (listing.rows.empty()) return "";
+  if (!listing.in_table && read_table_row(line, listing, row).empty()) {
+    listing.faulty = true;
+    return "table row after the end of its table";
+  }
+  listing.in_table = false;  // the indices block or the page's end
+  return "";
+}
+
+// Reads a line of a listing after its title: a station fact, the column header or a line of
+// the table. Returns the fault of a row that cannot be read, or "".
 std::string read_listing_line(std::string_view line, Listing& listing) {
   const std::string_view text = trimmed(line);
   const bool name_line = std::exchange(listing.name_follows, false);
@@ -331,14 +357,9 @@ std::string read_listing_line(std::string_view line, Listing& listing) {
   if (text.rfind("PRES", 0) == 0 && text.find("HGHT") != std::string_view::npos) {
     read_column_header(line, listing);
     listing.in_table = listing.column_of[PRES] >= 0;
-  } else if (listing.in_table && !prose(text)) {
-    std::string fault = read_table_row(line, listing);
-    listing.faulty = !fault.empty();
-    return fault;
-  } else if (!listing.rows.empty()) {
-    listing.in_table = false;  // the indices block or the page's end
+    return "";
   }
-  return "";
+  return read_table_line(line, text, listing);
 }
 
 void read_text_list(LineReader& reader, std::string_view line, const std::string& file,
@@ -432,11 +453,13 @@ void read_csv(LineReader& reader, std::string_view header, const std::string& fi
         static_cast<size_t>(time_column) < fields.size()) {
       s.release_time = release_time_of(fields[time_column]);
     }
-    const std::string fault = read_row(field, "CSV row", listing);
+    Row row;
+    const std::string fault = read_row(field, "CSV row", listing.knots, row);
     if (!fault.empty()) {
       run.skip(file, reader.line_number(), fault);
       return;
     }
+    listing.rows.push_back(row);
   }
   hand_over(listing, file, stations, run);
 }
