@@ -4,7 +4,7 @@
 #   tools/fuzz.sh TARGET SECONDS [libFuzzer options ...]
 #
 # TARGET is a fuzz target of fuzz/ (decoder, drivers, catalogue, keyword_help, dialogue,
-# history_help, with or without the suffix _fuzzer). The script configures a clang build with
+# history_help, and the importers igra2, wyoming and temp, with or without the suffix _fuzzer). The script configures a clang build with
 # the fuzz targets as libFuzzer programs (AddressSanitizer and UndefinedBehaviorSanitizer) in
 # build/fuzz, builds the target and runs it for SECONDS on its committed corpus
 # fuzz/corpus/TARGET. New inputs go to build/fuzz/corpus/TARGET, never into the repository;

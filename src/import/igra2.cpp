@@ -10,6 +10,7 @@
 
 #include "analysis/thermo.h"
 #include "base/text.h"
+#include "import/checks.h"
 #include "import/line_reader.h"
 #include "import/site_rows.h"
 
@@ -43,16 +44,20 @@ std::string read_header(std::string_view line, Header& header) {
       !column_number(line, 33, 36, header.level_count) || header.level_count < 0) {
     return "header line does not parse (YEAR, MONTH, DAY, HOUR, RELTIME or NUMLEV)";
   }
-  if (header.hour == 99 && header.release != 9999 && header.release / 100 < 24) {
+  if (header.hour == 99 && header.release >= 0 && header.release / 100 < 24) {
     header.hour = header.release / 100;  // no nominal hour: the launch hour stands for it
   }
-  if (header.hour > 23) return "no hour (HOUR and RELTIME missing)";
+  if (header.hour == 99) return "no hour (HOUR and RELTIME missing)";
+  if (!real_date_hour(header.year, header.month, header.day, header.hour)) {
+    return no_such_date(header.year, header.month, header.day, header.hour);
+  }
   return "";
 }
 
-// Release time hhmm, absent when missing or when its minutes are missing (HH99).
+// Release time hhmm, absent when missing, when its minutes are missing (HH99) or when it is no
+// time of day.
 int32_t release_of(int32_t reltime) {
-  if (reltime == 9999 || reltime % 100 > 59) return ABSENT;
+  if (reltime < 0 || reltime / 100 > 23 || reltime % 100 > 59) return ABSENT;
   return reltime;
 }
 
@@ -121,6 +126,30 @@ void hand_over(Reading& reading, const std::string& file, ImportRun& run) {
     return;
   }
   run.add(std::move(reading.sounding), file, reading.line);
+}
+
+// Reads the position, elevation, name and years of a station list line into `site`; false when
+// they do not parse or lie outside their ranges.
+bool read_station_line(std::string_view line, InternationalSite& site) {
+  double latitude = 0, longitude = 0, elevation = 0;
+  const std::string numbers(column_text(line, 13, 37));
+  if (std::sscanf(numbers.c_str(), "%lf %lf %lf", &latitude, &longitude, &elevation) != 3 ||
+      !column_number(line, 73, 76, site.first_year) ||
+      !column_number(line, 78, 81, site.last_year)) {
+    return false;
+  }
+  if (!(latitude >= -90 && latitude <= 90) || !(longitude >= -180 && longitude <= 360) ||
+      site.first_year < FIRST_YEAR || site.last_year > LAST_YEAR ||
+      site.first_year > site.last_year) {
+    return false;
+  }
+  site.latitude = latitude;
+  site.longitude = longitude;
+  // -998.8 and -999.9: unknown; a value that is no number is none either.
+  site.elevation = elevation < -998 || !std::isfinite(elevation) ? 0 : elevation;
+  site.name = column_text(line, 42, 71);
+  site.country = column_text(line, 1, 2);
+  return true;
 }
 
 }  // namespace
@@ -205,31 +234,16 @@ long write_igra2_station_rows(std::istream& in, const std::string& file,
   int latest_year = 0;  // the list's own date, as far as its last years tell
   while (reader.next(line)) {
     if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
-    const int32_t wmo = igra2_wmo_number(column_text(line, 1, 11));
-    if (wmo < 0 || stations.holds(wmo)) continue;
-    int32_t first = 0, last = 0;
-    double latitude = 0, longitude = 0, elevation = 0;
-    const std::string numbers(column_text(line, 13, 37));
-    const std::string name(column_text(line, 42, 71));
-    if (std::sscanf(numbers.c_str(), "%lf %lf %lf", &latitude, &longitude, &elevation) != 3 ||
-        !column_number(line, 73, 76, first) || !column_number(line, 78, 81, last) ||
-        !(latitude >= -90 && latitude <= 90) || !(longitude >= -180 && longitude <= 360) ||
-        !std::isfinite(elevation)) {
+    InternationalSite site;
+    site.wmo = igra2_wmo_number(column_text(line, 1, 11));
+    if (site.wmo < 0 || stations.holds(site.wmo)) continue;
+    if (!read_station_line(line, site)) {
       messages << file << ":" << reader.line_number() << ": station line does not parse\n";
       ++faults;
       continue;
     }
-    latest_year = std::max(latest_year, last);
-    if (choice.held != nullptr && choice.held->count(wmo) == 0) continue;
-    InternationalSite site;
-    site.wmo = wmo;
-    site.name = name;
-    site.latitude = latitude;
-    site.longitude = longitude;
-    site.elevation = elevation < -998 ? 0 : elevation;  // -998.8 and -999.9: unknown
-    site.first_year = first;
-    site.last_year = last;
-    site.country = column_text(line, 1, 2);
+    latest_year = std::max(latest_year, site.last_year);
+    if (choice.held != nullptr && choice.held->count(site.wmo) == 0) continue;
     sites.push_back(site);
   }
   std::vector<std::string> rows;

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "base/text.h"
+#include "import/checks.h"
 
 namespace wxfetch {
 namespace pack {
@@ -18,8 +19,7 @@ std::string international_site_row(const InternationalSite& site, const char* fa
   const double latitude = site.latitude;
   const double longitude = site.longitude > 180 ? site.longitude - 360 : site.longitude;
   // The table's elevation column holds five digits; anything beyond is no elevation.
-  const int elevation =
-      std::fabs(site.elevation) < 10000 ? static_cast<int>(std::lround(site.elevation)) : 0;
+  const int elevation = std::fabs(site.elevation) < 10000 ? rounded(site.elevation).value_or(0) : 0;
   std::string row =
       cformat("%-4s %05d %6.2f%c%7.2f%c %5d %04d0101 %04d1231 %-29.29s %.2s", initials.c_str(),
               site.wmo, std::fabs(latitude), latitude < 0 ? 'S' : 'N', std::fabs(longitude),

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "import/checks.h"
 #include "import/line_reader.h"
 
 namespace wxfetch {
@@ -42,6 +43,14 @@ struct Fault {
 
 [[noreturn]] void fault(const Word& word, const std::string& what) {
   throw Fault{word.line, "group \"" + word.text + "\": " + what};
+}
+
+// `value` rounded to the nearest whole number, for `word`; a value beyond what rounds into 32
+// bits is a fault (the few digits of a group never make one, but nothing is rounded unchecked).
+int32_t whole(double value, const Word& word) {
+  const std::optional<int32_t> result = rounded(value);
+  if (!result) fault(word, "value out of range");
+  return *result;
 }
 
 bool digits(std::string_view text) {
@@ -118,8 +127,7 @@ void read_wind(const Word& word, bool knots, PackLevel& level) {
   direction -= direction % 5;
   if (direction > 360) fault(word, "wind direction above 360 degrees");
   level.wind_direction = direction;
-  level.wind_speed =
-      knots ? static_cast<int32_t>(std::lround(speed * TENTHS_MS_PER_KNOT)) : speed * 10;
+  level.wind_speed = knots ? whole(speed * TENTHS_MS_PER_KNOT, word) : speed * 10;
 }
 
 // The whole sounding while its parts are decoded.
@@ -198,8 +206,7 @@ int32_t standard_height(const Word& word, const Slot& slot) {
   const bool metres = slot.hpa >= 700;
   const int value = metres ? n : n * 10;
   const int period = metres ? 1000 : 10000;
-  const long turns = std::lround(static_cast<double>(slot.reference - value) / period);
-  return static_cast<int32_t>(value + turns * period);
+  return value + whole(static_cast<double>(slot.reference - value) / period, word) * period;
 }
 
 // Id: the last standard level (hPa) whose wind is given; 0 for none.
@@ -330,8 +337,7 @@ void read_wind_part(Groups& groups, bool above_100, bool knots, int unit_metres,
         decoded.surface_wind = level;
         continue;
       }
-      level.height =
-          unit_metres > 0 ? units * unit_metres : static_cast<int32_t>(std::lround(units * 304.8));
+      level.height = unit_metres > 0 ? units * unit_metres : whole(units * 304.8, word);
       decoded.levels.push_back(level);
     }
   }
@@ -435,10 +441,6 @@ std::optional<PackLevel> surface_of(const Decoded& decoded, std::optional<int32_
   return surface;
 }
 
-bool real_date(int year, int month, int day) {
-  return day >= 1 && day <= days_in_month(year, month);
-}
-
 // The parts of one station, day and hour.
 struct Gathered {
   int32_t wmo = 0;
@@ -449,9 +451,10 @@ struct Gathered {
 void import_sounding(const Gathered& g, const std::string& file, const StationTable& stations,
                      const TempOptions& options, ImportRun& run) {
   const long first_line = g.parts.begin()->second.line;
-  if (!real_date(options.year, options.month, g.day)) {
+  if (!real_date_hour(options.year, options.month, g.day, g.hour)) {
     run.skip(file, first_line,
-             cformat("day %d does not exist in %04d-%02d", g.day, options.year, options.month));
+             no_such_date(options.year, options.month, g.day, g.hour) +
+                 cformat("; sounding of %05d skipped", g.wmo));
     return;
   }
   Decoded decoded;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <sstream>
 #include <string>
@@ -157,6 +158,45 @@ TEST(Igra2, BadLinesSkipTheirSoundingAndNameTheLine) {
   }
 }
 
+TEST(Igra2, DatesThatDoNotExistOrLieOutsideTheArchiveYearsSkipTheirSounding) {
+  struct Case {
+    int year, month, day, hour, reltime;
+    std::string message;  // "" for a date that exists
+  };
+  const Case cases[] = {
+      {1999, 2, 30, 0, 9999, "igra.txt:1: no such date (1999-02-30 00 UTC)"},
+      {1999, 4, 31, 12, 9999, "igra.txt:1: no such date (1999-04-31 12 UTC)"},
+      {1900, 2, 29, 0, 9999, "igra.txt:1: no such date (1900-02-29 00 UTC)"},
+      {2000, 2, 29, 0, 9999, ""},
+      {1999, 3, 4, 24, 9999, "igra.txt:1: no such date (1999-03-04 24 UTC)"},
+      {1999, 3, 4, 99, 2430, "igra.txt:1: no hour"},
+      {1999, 3, 4, 99, -100, "igra.txt:1: no hour"},
+      {1999, 3, 4, 99, 1130, ""},
+      {1999, 13, 1, 0, 9999, "igra.txt:1: no such date (1999-13-01 00 UTC)"},
+      {1999, -1, 1, 0, 9999, "igra.txt:1: no such date (1999--1-01 00 UTC)"},
+      {1999, 3, 0, 0, 9999, "igra.txt:1: no such date (1999-03-00 00 UTC)"},
+      {2100, 1, 1, 0, 9999, "igra.txt:1: no such date (2100-01-01 00 UTC)"},
+      {1899, 12, 31, 0, 9999, "igra.txt:1: no such date (1899-12-31 00 UTC)"},
+  };
+  for (const Case& c : cases) {
+    const std::string text = header("USM00072469", c.year, c.month, c.day, c.hour, c.reltime, 1) +
+                             level("21", 84000, 1611, 125, 30, 270, 52) +
+                             header("USM00072469", 2001, 1, 1, 0, 9999, 1) +
+                             level("21", 84000, 1611, 125, 30, 270, 52);
+    TempDir archive;
+    const Imported result = import(text, archive);
+    EXPECT_EQ(result.messages.rfind(c.message, 0), 0u) << result.messages;
+    EXPECT_EQ(result.status, c.message.empty() ? 0 : 1) << c.message;
+    EXPECT_EQ(records_in(archive.path(), 2001, 972469).size(), 1u) << c.message;
+    if (c.message.empty()) {
+      const int hour = c.hour == 99 ? c.reltime / 100 : c.hour;
+      const auto records = records_in(archive.path(), c.year, 972469);
+      ASSERT_EQ(records.size(), 1u) << c.year << "-" << c.month << "-" << c.day;
+      EXPECT_EQ(records[0].day * 100 + records[0].hour, c.day * 100 + hour);
+    }
+  }
+}
+
 TEST(Igra2, MergesIntoTheArchiveAndKeepsTheLastOfTwins) {
   TempDir archive;
   PackSounding old_midnight = bare_sounding(972469, 1999, 3, 4, 0);
@@ -219,14 +259,18 @@ TEST(Igra2, StationListGivesRowsTheInternationalLoaderReads) {
                            row("ZZV00DBBH01", 50, -20, -998.8, "SHIP DBBH") +
                            row("ASM00094120", -12.4239, 130.8925, 29, "DARWIN AIRPORT", 2019) +
                            row("USM00072520", 40.5317, -80.2172, 360, "PITTSBURGH") +
-                           "USM00072201  not a number\n";
+                           "USM00072201  not a number\n" +
+                           row("USM00072202", NAN, 10, 10, "NO NUMBER FOR A LATITUDE") +
+                           row("USM00072203", 10, 10, 10, "LAST YEAR 2150").replace(77, 4, "2150");
   const char* const pittsburgh =
       "1\nPIT  94823 72520  40.53   80.22   360 19480101 99991231 PITTSBURGH/INTL           PA "
       "US\n";
   std::istringstream history(pittsburgh), in(list);
   std::ostringstream rows, messages;
-  EXPECT_EQ(write_igra2_station_rows(in, "list.txt", StationTable(history), rows, messages), 1);
-  EXPECT_EQ(messages.str(), "list.txt:6: station line does not parse\n");
+  EXPECT_EQ(write_igra2_station_rows(in, "list.txt", StationTable(history), rows, messages), 3);
+  EXPECT_EQ(messages.str(),
+            "list.txt:6: station line does not parse\nlist.txt:7: station line does not parse\n"
+            "list.txt:8: station line does not parse\n");
 
   auto catalogue = std::make_unique<StationCatalogue>();
   bool overflow = false;

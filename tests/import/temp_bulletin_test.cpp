@@ -113,24 +113,40 @@ TEST(TempBulletin, FaultsNameTheGroupAndLineAndSkipOnlyTheirSounding) {
       {"TTBB 6512/ 72999 00980 154/2=\n", "temp.txt:1: group \"154/2\": not a temperature"},
       {"PPBB 6512/ 72999 90012 20010 24020=\n", "temp.txt:1: group \"90012\": the part ends"},
       {"PPBB 6512/ 72999 80012 20010=\n", "temp.txt:1: group \"80012\": not a height group"},
-      {"TTBB 6112/ 72999 00980 15452=\n", "temp.txt:1: day 11 does not exist"},
   };
   for (const Case& c : cases) {
     TempDir archive;
-    // June has no 31st: the last case's day 61 - 50 = 11 exists, so it runs in February 1999
-    // with day 31 below.
-    std::string bad = c.bad;
-    TempOptions options{1999, 6, 0};
-    if (c.message.find("does not exist") != std::string::npos) {
-      bad = "TTBB 8112/ 72999 00980 15452=\n";
-      options.month = 2;
-    }
-    const Imported result = import(bad + good, archive, options);
-    const std::string expected =
-        c.message.find("does not exist") != std::string::npos ? "temp.txt:1: day 31" : c.message;
-    EXPECT_EQ(result.messages.rfind(expected, 0), 0u) << result.messages;
+    const Imported result = import(c.bad + good, archive);
+    EXPECT_EQ(result.messages.rfind(c.message, 0), 0u) << result.messages;
     EXPECT_EQ(result.status, 1) << c.message;
     EXPECT_EQ(records_in(archive.path(), 1999, 972888).size(), 1u) << c.message;
+  }
+}
+
+TEST(TempBulletin, DaysOutsideTheMonthAndYearsOutsideTheArchiveSkipTheirSounding) {
+  struct Case {
+    int year, month;
+    const char* yygg;     // day (+ 50 for knots) and hour
+    std::string message;  // "" for a date that exists
+  };
+  const Case cases[] = {
+      {1999, 2, "8112/", "temp.txt:1: no such date (1999-02-31 12 UTC); sounding of 72999"},
+      {1999, 2, "2900/", "temp.txt:1: no such date (1999-02-29 00 UTC)"},
+      {2000, 2, "2900/", ""},
+      {1999, 6, "3023/", ""},
+      {2100, 1, "0112/", "temp.txt:1: no such date (2100-01-01 12 UTC)"},
+      {1899, 12, "3112/", "temp.txt:1: no such date (1899-12-31 12 UTC)"},
+      {1999, 0, "0112/", "temp.txt:1: no such date (1999-00-01 12 UTC)"},
+      {1999, 13, "0112/", "temp.txt:1: no such date (1999-13-01 12 UTC)"},
+  };
+  for (const Case& c : cases) {
+    TempDir archive;
+    const Imported result = import(std::string("TTBB ") + c.yygg + " 72999 00980 15452=\n", archive,
+                                   {c.year, c.month, 0});
+    EXPECT_EQ(result.messages.rfind(c.message, 0), 0u) << result.messages;
+    EXPECT_EQ(result.status, c.message.empty() ? 0 : 1) << c.message;
+    EXPECT_EQ(records_in(archive.path(), c.year, 972999).size(), c.message.empty() ? 1u : 0u)
+        << c.message;
   }
 }
 

@@ -161,5 +161,93 @@ TEST(Wyoming, PagesGiveStationRowsTheInternationalLoaderReads) {
   EXPECT_EQ(norman[0].bytes, build_record(expected_sounding(972357, 22, 5.14444)));
 }
 
+TEST(Wyoming, DatesRowsAndValuesThatCannotBeReadSkipOnlyTheirSounding) {
+  const std::string title = "72357 OUN Norman Observations at 12Z 22 May 2011\n";
+  // The fourth row (line 9 after the title) with one field changed; the first 21 characters
+  // hold PRES, HGHT and TEMP.
+  auto with_row = [&title](const std::string& start) {
+    std::string text = table("SKNT", "knot");
+    text.replace(text.find("  873.3   1219   23.2"), 21, start);
+    return title + text;
+  };
+  auto with_title = [](const std::string& line) { return line + "\n" + table("SKNT", "knot"); };
+  struct Case {
+    std::string bad;
+    std::string message;
+  };
+  const Case cases[] = {
+      {with_title("72357 OUN Norman Observations at 12Z 30 Feb 2011"),
+       "list.txt:1: no such date (2011-02-30 12 UTC)"},
+      {with_title("72357 OUN Norman Observations at 24Z 22 May 2011"),
+       "list.txt:1: no such date (2011-05-22 24 UTC)"},
+      {with_title("Observations for Station 83779 at 99 UTC 23 Feb 2023"),
+       "list.txt:1: no such date (2023-02-23 99 UTC)"},
+      {with_title("72357 OUN Norman Observations at 12Z 22 May 2100"),
+       "list.txt:1: no such date (2100-05-22 12 UTC)"},
+      {with_title("72357 OUN Norman Observations at 12Z 22 May 1899"),
+       "list.txt:1: no such date (1899-05-22 12 UTC)"},
+      {with_title("72357 OUN Norman Observations at "),
+       "list.txt:1: title line without station or time"},
+      {with_title("99999999999999999999 OUN Norman Observations at 12Z 22 May 2011"),
+       "list.txt:1: title line without station or time"},
+      {with_row(" +873.3   1219   23.2"), "list.txt:9: table row does not parse (PRES \"+873.3\")"},
+      {with_row("    nan   1219   23.2"), "list.txt:9: table row does not parse (PRES \"nan\")"},
+      {with_row("    nan    nan   23.2"), "list.txt:9: table row does not parse (PRES \"nan\")"},
+      {with_row("words in the table\n  873.3   1219   23.2"),
+       "list.txt:10: table row after the end of its table"},
+      {with_row("  873.3   1219    nan"), "list.txt:9: table row does not parse (TEMP \"nan\")"},
+      {with_row("  873.3   1e30   23.2"), "list.txt:9: table row does not parse (HGHT \"1e30\")"},
+      {with_row("garbage            "), "list.txt:9: table row does not parse (PRES \"garbage\")"},
+      {with_row("  873.39999999   23.2"),
+       "list.txt:1: sounding of 972357 at 2011052212: no height near 9999999 m"},
+      {with_row("  873.3   1219 9000.0"),
+       "list.txt:1: sounding of 972357 at 2011052212: temperature"},
+  };
+  const std::string good = "72357 OUN Norman Observations at 12Z 23 May 2011\n" +
+                           table("SKNT", "knot") + "Station information and sounding indices\n";
+  for (const Case& c : cases) {
+    TempDir archive;
+    EXPECT_EQ(import(c.bad + good, archive).rfind(c.message, 0), 0u)
+        << c.message << "\n"
+        << import(c.bad + good, archive);
+    const auto records = records_in(archive.path(), 2011, 972357);
+    ASSERT_EQ(records.size(), 1u) << c.message;
+    EXPECT_EQ(records[0].bytes, build_record(expected_sounding(972357, 23, 5.14444)));
+  }
+}
+
+TEST(Wyoming, CsvRowsAndTimesThatCannotBeReadSkipTheListing) {
+  const std::string header =
+      "pressure_hPa,geopotential height_m,temperature_C,dew point temperature_C,wind "
+      "direction_degree,wind speed_m/s\n";
+  const std::string surface = "966.0,345,22.2,21.0,180,3.6\n";
+  struct Case {
+    std::string rows;
+    CsvSounding time;
+    std::string message;
+  };
+  const Case cases[] = {
+      {surface + "925.0,720,nan,20.4,200,17.0\n",
+       {72357, 2011, 5, 22, 12},
+       "list.txt:3: CSV row does not parse (TEMP \"nan\")"},
+      {surface + "925.0,720,20.4,20.4,200,inf\n",
+       {72357, 2011, 5, 22, 12},
+       "list.txt:3: CSV row does not parse (speed \"inf\")"},
+      {surface + "925.0,1000000000000000000000000000000,20.4,20.4,200,17.0\n",
+       {72357, 2011, 5, 22, 12},
+       "list.txt:3: CSV row has HGHT 1000000000000000000000000000000"},
+      {surface + ",720,20.4,20.4,200,17.0\n",
+       {72357, 2011, 5, 22, 12},
+       "list.txt:3: CSV row without a pressure"},
+      {surface, {72357, 2011, 2, 30, 12}, "list.txt:1: no such date (2011-02-30 12 UTC)"},
+      {surface, {72357, 2200, 5, 22, 12}, "list.txt:1: no such date (2200-05-22 12 UTC)"},
+  };
+  for (const Case& c : cases) {
+    TempDir archive;
+    EXPECT_EQ(import(header + c.rows, archive, c.time).rfind(c.message, 0), 0u) << c.message;
+    EXPECT_TRUE(records_in(archive.path(), c.time.year, 972357).empty()) << c.message;
+  }
+}
+
 }  // namespace
 }  // namespace wxfetch::pack
