@@ -377,6 +377,8 @@ bool read_message(const std::vector<uint8_t>& bytes, const StationTable& station
     return true;
   }
   if (long_key(handle.get(), "dataCategory", -1) != 2) return false;
+  // The attributes of each value (units, width, ...) are not wanted: a quicker unpack.
+  codes_set_long(handle.get(), "skipExtraKeyAttributes", 1);
   const int error = codes_set_long(handle.get(), "unpack", 1);
   if (error != 0) {
     run.skip(place.file, place.ordinal,
