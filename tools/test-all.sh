@@ -5,9 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/install-missing.sh
-# rsvg-convert and a headless browser check the pictures of wxplot.
+# rsvg-convert and a headless browser check the pictures of wxplot; ecCodes reads and writes
+# BUFR (bufr_dump checks what wxget writes); libarchive reads zipped and gzipped input.
 install_missing cmake g++ make libgtest-dev libbenchmark-dev man-db librsvg2-bin chromium \
-  libarchive-dev
+  libarchive-dev libeccodes-dev libeccodes-tools
 for preset in default asan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"

@@ -32,13 +32,14 @@ constexpr option VOCABULARY[] = {
 };
 
 // wxget's own options.
-enum GetCode : int { UNITS = FIRST_PROGRAM_OPTION, SORT, FILES, LIST_STATIONS };
+enum GetCode : int { UNITS = FIRST_PROGRAM_OPTION, SORT, FILES, LIST_STATIONS, CENTRE };
 
 constexpr option GET_OPTIONS[] = {
     {"units", required_argument, nullptr, UNITS},
     {"sort", required_argument, nullptr, SORT},
     {"files", required_argument, nullptr, FILES},
     {"list-stations", no_argument, nullptr, LIST_STATIONS},
+    {"centre", required_argument, nullptr, CENTRE},
 };
 
 // Finds `word` among `words` and sets `value` to its match; false when it is none of them.
@@ -201,6 +202,16 @@ std::string apply_selection_option(int code, std::string_view value, SelectionOp
 
 namespace {
 
+// BUFR's originating centre, 0 to 65534 (65535 is its missing value).
+std::string parse_centre(std::string_view value, std::optional<int>& centre) {
+  if (value.empty() || value.size() > 5 || value.find_first_not_of("0123456789") != value.npos ||
+      std::stoi(std::string(value)) > 65534) {
+    return bad_value("centre", value, "a centre number from 0 to 65534");
+  }
+  centre = std::stoi(std::string(value));
+  return "";
+}
+
 // Applies one of wxget's own options; returns "" or its error.
 std::string apply_get(int code, std::string_view value, GetOptions& o) {
   static constexpr std::pair<const char*, GetFormat> FORMAT_WORDS[] = {
@@ -208,7 +219,8 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
       {"kvt-100mb", GetFormat::KVT_100MB},
       {"faa604", GetFormat::FAA604},
       {"csv", GetFormat::CSV},
-      {"json", GetFormat::JSON}};
+      {"json", GetFormat::JSON},
+      {"bufr", GetFormat::BUFR}};  // builds with ecCodes only (wxget says so otherwise)
   static constexpr std::pair<const char*, WindUnits> UNIT_WORDS[] = {{"kt", WindUnits::KNOTS},
                                                                      {"ms", WindUnits::TENTHS_MS}};
   static constexpr std::pair<const char*, SortOrder> SORT_WORDS[] = {
@@ -219,7 +231,7 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
     case OPTION_FORMAT:
       return pick(value, FORMAT_WORDS, o.format)
                  ? ""
-                 : bad_value("format", value, "kvt, kvt-100mb, faa604, csv or json");
+                 : bad_value("format", value, "kvt, kvt-100mb, faa604, csv, json or bufr");
     case UNITS:
       if (!pick(value, UNIT_WORDS, units)) return bad_value("units", value, "kt or ms");
       o.units = units;
@@ -238,6 +250,8 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
     case LIST_STATIONS:
       o.list_stations = true;
       return "";
+    case CENTRE:
+      return parse_centre(value, o.centre);
   }
   if (apply_common_flag(code, o.flags)) return "";
   return apply_selection_option(code, value, o.selection);
@@ -362,6 +376,9 @@ std::string parse_get_options(const std::vector<std::string>& args, GetOptions& 
     return "FAA604 messages give winds in knots only (--units kt)";
   }
   if (options.output == "-" && !options.files.empty()) return "--files needs an output directory";
+  if (options.centre && options.format != GetFormat::BUFR) {
+    return "--centre goes with --format bufr";
+  }
   return "";
 }
 

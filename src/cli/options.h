@@ -96,15 +96,16 @@ struct CommonFlags {
 // Sets the flag of --quiet, --help or --version; false for any other code.
 bool apply_common_flag(int code, CommonFlags& flags);
 
-// wxget's formats: the two text formats (KVT with or without data above 100 mb) and the open
-// formats.
-enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON };
+// wxget's formats: the two text formats (KVT with or without data above 100 mb), the open
+// formats and BUFR.
+enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON, BUFR };
 
 struct GetOptions {
   SelectionOptions selection;
-  GetFormat format = GetFormat::KVT;  // --format kvt|kvt-100mb|faa604|csv|json
+  GetFormat format = GetFormat::KVT;  // --format kvt|kvt-100mb|faa604|csv|json|bufr
   std::optional<WindUnits> units;     // --units kt|ms (KNOTS or TENTHS_MS)
   std::optional<SortOrder> sort;      // --sort time|station
+  std::optional<int> centre;          // --centre N: BUFR's originating centre (0 to 65534)
   std::string output = ".";           // --output DIR, or "-" for standard output
   std::string files;                  // --files WORD ("": the default)
   bool list_stations = false;         // --list-stations

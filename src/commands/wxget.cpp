@@ -2,11 +2,13 @@
 
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 
 #include "base/text.h"
 #include "cli/options.h"
 #include "cli/request.h"
 #include "cli/run.h"
+#include "output/bufr_writer.h"
 #include "output/open_format_writers.h"
 #include "output/output_files.h"
 #include "output/writer_choice.h"
@@ -19,7 +21,8 @@ constexpr const char* USAGE =
     "Usage: wxget [-a DIR] [-s DIR] --from YYYYMMDDHH [--to YYYYMMDDHH]\n"
     "             (-w N[,N...] | --wban N[,N...] | --stations-file FILE |\n"
     "              --box SOUTH,NORTH,WEST,EAST | --region north-america | --all-stations)\n"
-    "             [--hours all|00+12|00|12] [-f kvt|kvt-100mb|faa604|csv|json]\n"
+    "             [--hours all|00+12|00|12]\n"
+    "             [-f kvt|kvt-100mb|faa604|csv|json|bufr] [--centre N]\n"
     "             [--levels all|mandatory|significant] [--units kt|ms] [--sort time|station]\n"
     "             [-o DIR|-] [--files STRUCTURE] [-q] [--list-stations]\n"
     "Writes the soundings of one request from an upper-air archive.\n"
@@ -30,6 +33,7 @@ constexpr const char* USAGE =
     "  -f, --format WORD   the format (default kvt)\n"
     "  -o, --output DIR|-  the folder of the files (default: the current one), - for standard\n"
     "                      output\n"
+    "  --centre N          BUFR's originating centre (default: missing)\n"
     "  -q, --quiet         no progress line and no summary\n"
     "  --files WORD        one|year|month|day|time|sounding (time sort), one|station|sounding\n"
     "                      (station sort); default one\n"
@@ -68,7 +72,8 @@ std::string set_file_structure(const std::string& files, AccessRequest& request)
 // Sets the request's output choices from wxget's own options (the sort is set); returns "" or
 // the usage error.
 std::string set_output_choices(const GetOptions& o, AccessRequest& request) {
-  const bool text = o.format != GetFormat::CSV && o.format != GetFormat::JSON;
+  const bool text =
+      o.format != GetFormat::CSV && o.format != GetFormat::JSON && o.format != GetFormat::BUFR;
   request.output_format = o.format == GetFormat::FAA604 ? OutputFormat::FAA604 : OutputFormat::KVT;
   request.above_100mb = o.format != GetFormat::KVT_100MB;
   request.wind_units = o.units.value_or(text ? WindUnits::KNOTS : WindUnits::TENTHS_MS);
@@ -86,6 +91,9 @@ std::unique_ptr<SoundingWriter> make_writer(const GetOptions& o, OutputFiles& fi
                                   : OpenWindUnits::METRES_PER_SECOND;
   if (o.format == GetFormat::CSV) return std::make_unique<CsvWriter>(files, units);
   if (o.format == GetFormat::JSON) return std::make_unique<JsonLinesWriter>(files, units);
+  if (o.format == GetFormat::BUFR) {
+    return std::make_unique<BufrWriter>(files, o.centre.value_or(BUFR_MISSING_CENTRE));
+  }
   return make_text_writer(NO_PAGING, files, request);
 }
 
@@ -108,7 +116,14 @@ Outcome run_options(const GetOptions& o, std::ostream& out, std::ostream& err, b
   run.make_writer = [&](OutputFiles& files, const AccessRequest& request) {
     return make_writer(o, files, request);
   };
-  return run_request(o.selection, run, out, err);
+  if (o.format == GetFormat::BUFR && !BUFR_OUTPUT_BUILT) {
+    return Outcome{2, "this build has no BUFR (ecCodes was not found when it was built)"};
+  }
+  try {
+    return run_request(o.selection, run, out, err);
+  } catch (const std::runtime_error& error) {  // a message ecCodes could not encode
+    return Outcome{2, error.what()};
+  }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // wxpack: writes a sounding archive from a plain-text description of soundings, or imports
-// real soundings into one (IGRA 2 files, University of Wyoming listings, TEMP bulletins).
+// real soundings into one (IGRA 2 files, University of Wyoming listings, TEMP bulletins, BUFR
+// radiosonde reports).
 //
 //   wxpack [--archive] DATABASE_DIRECTORY [DESCRIPTION_FILE]
-//   wxpack --from igra2|wyoming|temp [OPTIONS] [--archive] DATABASE_DIRECTORY FILE...
+//   wxpack --from igra2|wyoming|temp|bufr [OPTIONS] [--archive] DATABASE_DIRECTORY FILE...
 //   wxpack --from igra2-stations [--support DIR | --stations FILE] STATION_LIST
 //   wxpack --from wyoming-stations [--support DIR | --stations FILE] LISTING...
 //
@@ -66,13 +67,14 @@
 #include "database/archive_names.h"
 #include "database/archive_writer.h"
 #include "database/inventory.h"
-#include "records/station_entry.h"
+#include "import/bufr.h"
 #include "import/igra2.h"
 #include "import/import_run.h"
 #include "import/input_files.h"
 #include "import/pack_text.h"
 #include "import/temp_bulletin.h"
 #include "import/wyoming.h"
+#include "records/station_entry.h"
 
 namespace wxfetch {
 
@@ -82,15 +84,15 @@ using namespace pack;
 
 constexpr const char* USAGE =
     "usage: wxpack [-a] DATABASE_DIRECTORY [DESCRIPTION_FILE]\n"
-    "       wxpack --from igra2|wyoming|temp [OPTIONS] [-a] DATABASE_DIRECTORY FILE...\n"
+    "       wxpack --from igra2|wyoming|temp|bufr [OPTIONS] [-a] DATABASE_DIRECTORY FILE...\n"
     "       wxpack --from igra2-stations [-s DIR | --stations FILE] STATION_LIST\n"
     "       wxpack --from wyoming-stations [-s DIR | --stations FILE] LISTING...\n"
     "  Writes the soundings described in DESCRIPTION_FILE (standard input when it is \"-\"\n"
     "  or not given, but not a terminal) as station-year files under DATABASE_DIRECTORY, or\n"
-    "  imports IGRA 2 files, University of Wyoming listings or TEMP bulletins (\"-\" is\n"
-    "  standard input). The -stations forms print international_sites.txt rows for the\n"
-    "  stations that the station table does not hold, from IGRA 2's station list or the\n"
-    "  listings' pages.\n"
+    "  imports IGRA 2 files, University of Wyoming listings, TEMP bulletins or BUFR\n"
+    "  radiosonde reports (\"-\" is standard input). The -stations forms print\n"
+    "  international_sites.txt rows for the stations that the station table does not hold,\n"
+    "  from IGRA 2's station list or the listings' pages.\n"
     "options:\n"
     "  -a, --archive DIR      the archive (DATABASE_DIRECTORY) as an option\n"
     "  -s, --support DIR      the station history table DIR/stat2000.txt: WBAN numbers and\n"
@@ -104,8 +106,8 @@ constexpr const char* USAGE =
     "Exit status: 0 done, 1 input skipped or nothing to write, 2 usage or I/O error.\n";
 
 // The input formats of --from.
-constexpr std::string_view FORMATS[] = {"igra2", "wyoming", "temp", "igra2-stations",
-                                        "wyoming-stations"};
+constexpr std::string_view FORMATS[] = {"igra2", "wyoming",        "temp",
+                                        "bufr",  "igra2-stations", "wyoming-stations"};
 
 enum PackCode : int {
   STATIONS = FIRST_PROGRAM_OPTION,
@@ -171,7 +173,7 @@ std::string apply_value_option(int code, const std::string& value, PackCommand& 
   switch (code) {
     case OPTION_FROM:
       if (std::find(std::begin(FORMATS), std::end(FORMATS), value) == std::end(FORMATS)) {
-        return "--from takes igra2, wyoming, temp, igra2-stations or wyoming-stations";
+        return "--from takes igra2, wyoming, temp, bufr, igra2-stations or wyoming-stations";
       }
       c.from = value;
       return "";
@@ -370,6 +372,8 @@ Outcome import_files(const PackCommand& c, const StationTable& stations, Streams
       read_igra2(in, name, stations, run);
     } else if (c.from == "wyoming") {
       read_wyoming(in, name, stations, c.csv, run);
+    } else if (c.from == "bufr") {
+      read_bufr(in, name, stations, run);
     } else {
       read_temp_bulletins(in, name, stations, c.temp, run);
     }
@@ -442,6 +446,9 @@ Outcome write_station_rows(const PackCommand& c, const StationTable& stations, S
 Outcome run_pack(const PackCommand& c, Streams io) {
   try {
     if (c.from.empty()) return pack_description(c, io);
+    if (c.from == "bufr" && !BUFR_IMPORT_BUILT) {
+      return Outcome{2, "this build has no BUFR (ecCodes was not found when it was built)"};
+    }
     std::string missing;
     const StationTable stations = load_stations(c, missing);
     if (!c.flags.quiet) io.out << missing;

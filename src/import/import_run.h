@@ -71,6 +71,8 @@ class ImportRun {
   void count_humidity_dew_point() { ++humidity_dew_points_; }
   // Counts an input file that could not be read at all (its message given by the caller).
   void skip_file() { ++skipped_; }
+  // Counts a sounding that its reader thinned itself to at most MAX_LEVELS levels.
+  void count_thinned() { ++thinned_; }
   // Says something at file:line that costs the import nothing (a repeated part, ...).
   void notice(const std::string& file, long line, const std::string& what);
   // Takes the archive's lock and writes every station-year gathered: the soundings of the run
