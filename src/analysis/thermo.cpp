@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace wxfetch {
 
@@ -11,6 +12,18 @@ CondensationLevel condensation_level(double temperature, double dew_point, doubl
   lcl.temperature = 1.0 / (1.0 / (td - 56.0) + std::log(temperature / td) / 800.0) + 56.0;
   lcl.pressure = pressure * std::pow(lcl.temperature / temperature, 1.0 / KAPPA);
   return lcl;
+}
+
+double equivalent_potential_temperature(double temperature, double dew_point, double pressure) {
+  const double r = 1000.0 * saturation_mixing_ratio(std::min(dew_point, temperature), pressure);
+  const double lcl = condensation_level(temperature, dew_point, pressure).temperature;
+  return temperature * std::pow(1000.0 / pressure, 0.2854 * (1.0 - 0.00028 * r)) *
+         std::exp((3.376 / lcl - 0.00254) * r * (1.0 + 0.00081 * r));
+}
+
+WindComponents wind_components(double direction, double speed) {
+  const double a = direction * std::numbers::pi / 180.0;
+  return WindComponents{-speed * std::sin(a), -speed * std::cos(a)};
 }
 
 double moist_lapse_rate(double temperature, double pressure) {
