@@ -32,13 +32,14 @@ constexpr option VOCABULARY[] = {
 };
 
 // wxget's own options.
-enum GetCode : int { UNITS = FIRST_PROGRAM_OPTION, SORT, FILES, LIST_STATIONS };
+enum GetCode : int { UNITS = FIRST_PROGRAM_OPTION, SORT, FILES, LIST_STATIONS, COLUMNS };
 
 constexpr option GET_OPTIONS[] = {
     {"units", required_argument, nullptr, UNITS},
     {"sort", required_argument, nullptr, SORT},
     {"files", required_argument, nullptr, FILES},
     {"list-stations", no_argument, nullptr, LIST_STATIONS},
+    {"columns", required_argument, nullptr, COLUMNS},
 };
 
 // Finds `word` among `words` and sets `value` to its match; false when it is none of them.
@@ -204,11 +205,8 @@ namespace {
 // Applies one of wxget's own options; returns "" or its error.
 std::string apply_get(int code, std::string_view value, GetOptions& o) {
   static constexpr std::pair<const char*, GetFormat> FORMAT_WORDS[] = {
-      {"kvt", GetFormat::KVT},
-      {"kvt-100mb", GetFormat::KVT_100MB},
-      {"faa604", GetFormat::FAA604},
-      {"csv", GetFormat::CSV},
-      {"json", GetFormat::JSON}};
+      {"kvt", GetFormat::KVT}, {"kvt-100mb", GetFormat::KVT_100MB}, {"faa604", GetFormat::FAA604},
+      {"csv", GetFormat::CSV}, {"json", GetFormat::JSON},           {"netcdf", GetFormat::NETCDF}};
   static constexpr std::pair<const char*, WindUnits> UNIT_WORDS[] = {{"kt", WindUnits::KNOTS},
                                                                      {"ms", WindUnits::TENTHS_MS}};
   static constexpr std::pair<const char*, SortOrder> SORT_WORDS[] = {
@@ -219,7 +217,7 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
     case OPTION_FORMAT:
       return pick(value, FORMAT_WORDS, o.format)
                  ? ""
-                 : bad_value("format", value, "kvt, kvt-100mb, faa604, csv or json");
+                 : bad_value("format", value, "kvt, kvt-100mb, faa604, csv, json or netcdf");
     case UNITS:
       if (!pick(value, UNIT_WORDS, units)) return bad_value("units", value, "kt or ms");
       o.units = units;
@@ -237,6 +235,9 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
       return "";
     case LIST_STATIONS:
       o.list_stations = true;
+      return "";
+    case COLUMNS:
+      o.columns = value;
       return "";
   }
   if (apply_common_flag(code, o.flags)) return "";

@@ -98,16 +98,17 @@ bool apply_common_flag(int code, CommonFlags& flags);
 
 // wxget's formats: the two text formats (KVT with or without data above 100 mb) and the open
 // formats.
-enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON };
+enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON, NETCDF };
 
 struct GetOptions {
   SelectionOptions selection;
-  GetFormat format = GetFormat::KVT;  // --format kvt|kvt-100mb|faa604|csv|json
+  GetFormat format = GetFormat::KVT;  // --format kvt|kvt-100mb|faa604|csv|json|netcdf
   std::optional<WindUnits> units;     // --units kt|ms (KNOTS or TENTHS_MS)
   std::optional<SortOrder> sort;      // --sort time|station
   std::string output = ".";           // --output DIR, or "-" for standard output
   std::string files;                  // --files WORD ("": the default)
   bool list_stations = false;         // --list-stations
+  std::string columns;                // --columns LIST ("": the default columns)
   CommonFlags flags;
 };
 
