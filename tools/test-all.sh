@@ -5,8 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/install-missing.sh
-# rsvg-convert and a headless browser check the pictures of wxplot.
-install_missing cmake g++ make libgtest-dev libbenchmark-dev man-db librsvg2-bin chromium
+# rsvg-convert and a headless browser check the pictures of wxplot; xarray reads wxget's NetCDF.
+install_missing cmake g++ make libgtest-dev libbenchmark-dev man-db librsvg2-bin chromium \
+  libnetcdf-dev python3-xarray python3-netcdf4
 for preset in default asan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"

@@ -205,8 +205,10 @@ namespace {
 // Applies one of wxget's own options; returns "" or its error.
 std::string apply_get(int code, std::string_view value, GetOptions& o) {
   static constexpr std::pair<const char*, GetFormat> FORMAT_WORDS[] = {
-      {"kvt", GetFormat::KVT}, {"kvt-100mb", GetFormat::KVT_100MB}, {"faa604", GetFormat::FAA604},
-      {"csv", GetFormat::CSV}, {"json", GetFormat::JSON},           {"netcdf", GetFormat::NETCDF}};
+      {"kvt", GetFormat::KVT},        {"kvt-100mb", GetFormat::KVT_100MB},
+      {"faa604", GetFormat::FAA604},  {"csv", GetFormat::CSV},
+      {"json", GetFormat::JSON},      {"netcdf", GetFormat::NETCDF},
+      {"wyoming", GetFormat::WYOMING}};
   static constexpr std::pair<const char*, WindUnits> UNIT_WORDS[] = {{"kt", WindUnits::KNOTS},
                                                                      {"ms", WindUnits::TENTHS_MS}};
   static constexpr std::pair<const char*, SortOrder> SORT_WORDS[] = {
@@ -217,7 +219,8 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
     case OPTION_FORMAT:
       return pick(value, FORMAT_WORDS, o.format)
                  ? ""
-                 : bad_value("format", value, "kvt, kvt-100mb, faa604, csv, json or netcdf");
+                 : bad_value("format", value,
+                             "kvt, kvt-100mb, faa604, csv, json, netcdf or wyoming");
     case UNITS:
       if (!pick(value, UNIT_WORDS, units)) return bad_value("units", value, "kt or ms");
       o.units = units;

@@ -98,11 +98,11 @@ bool apply_common_flag(int code, CommonFlags& flags);
 
 // wxget's formats: the two text formats (KVT with or without data above 100 mb) and the open
 // formats.
-enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON, NETCDF };
+enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON, NETCDF, WYOMING };
 
 struct GetOptions {
   SelectionOptions selection;
-  GetFormat format = GetFormat::KVT;  // --format kvt|kvt-100mb|faa604|csv|json|netcdf
+  GetFormat format = GetFormat::KVT;  // --format kvt|...|netcdf|wyoming
   std::optional<WindUnits> units;     // --units kt|ms (KNOTS or TENTHS_MS)
   std::optional<SortOrder> sort;      // --sort time|station
   std::string output = ".";           // --output DIR, or "-" for standard output

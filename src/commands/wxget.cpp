@@ -12,6 +12,7 @@
 #include "output/open_format_writers.h"
 #include "output/output_files.h"
 #include "output/writer_choice.h"
+#include "output/wyoming_writer.h"
 
 namespace wxfetch {
 
@@ -21,7 +22,7 @@ constexpr const char* USAGE =
     "Usage: wxget [-a DIR] [-s DIR] --from YYYYMMDDHH [--to YYYYMMDDHH]\n"
     "             (-w N[,N...] | --wban N[,N...] | --stations-file FILE |\n"
     "              --box SOUTH,NORTH,WEST,EAST | --region north-america | --all-stations)\n"
-    "             [--hours all|00+12|00|12] [-f kvt|kvt-100mb|faa604|csv|json|netcdf]\n"
+    "             [--hours all|00+12|00|12] [-f FORMAT]\n"
     "             [--levels all|mandatory|significant] [--units kt|ms] [--sort time|station]\n"
     "             [--columns LIST] [-o DIR|-] [--files STRUCTURE] [-q] [--list-stations]\n"
     "Writes the soundings of one request from an upper-air archive.\n"
@@ -29,7 +30,7 @@ constexpr const char* USAGE =
     "  -s, --support DIR   the station tables (default: $WXFETCH_SUPPORT, else the installed\n"
     "                      support folder)\n"
     "  -w, --wmo N[,N...]  the stations by WMO number\n"
-    "  -f, --format WORD   the format (default kvt)\n"
+    "  -f, --format WORD   kvt (default), kvt-100mb, faa604, csv, json, netcdf or wyoming\n"
     "  -o, --output DIR|-  the folder of the files (default: the current one), - for standard\n"
     "                      output\n"
     "  -q, --quiet         no progress line and no summary\n"
@@ -93,6 +94,9 @@ std::string check_format_options(const GetOptions& o, ColumnList& columns) {
     if (!netcdf_available()) return "this build has no NetCDF (--format netcdf)";
     if (o.output == "-") return "NetCDF is written to files only: --output DIR";
   }
+  if (o.format == GetFormat::WYOMING && o.units == WindUnits::TENTHS_MS) {
+    return "Wyoming pages give winds in knots only (--units kt)";
+  }
   if (o.columns.empty()) return "";
   if (!is_open_format(o.format)) return "--columns needs --format csv, json or netcdf";
   return parse_columns(o.columns, o.units == WindUnits::KNOTS, columns);
@@ -123,6 +127,7 @@ std::unique_ptr<SoundingWriter> make_writer(const GetOptions& o, const ColumnLis
   if (o.format == GetFormat::NETCDF) {
     return make_netcdf_writer(files, NetcdfSettings{units, columns, history});
   }
+  if (o.format == GetFormat::WYOMING) return std::make_unique<WyomingWriter>(files);
   return make_text_writer(NO_PAGING, files, request);
 }
 
