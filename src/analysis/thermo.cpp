@@ -9,16 +9,16 @@ namespace wxfetch {
 CondensationLevel condensation_level(double temperature, double dew_point, double pressure) {
   const double td = std::min(dew_point, temperature);
   CondensationLevel lcl;
-  lcl.temperature = 1.0 / (1.0 / (td - 56.0) + std::log(temperature / td) / 800.0) + 56.0;
+  lcl.temperature = lcl_temperature(temperature, td);
   lcl.pressure = pressure * std::pow(lcl.temperature / temperature, 1.0 / KAPPA);
   return lcl;
 }
 
 double equivalent_potential_temperature(double temperature, double dew_point, double pressure) {
-  const double r = 1000.0 * saturation_mixing_ratio(std::min(dew_point, temperature), pressure);
-  const double lcl = condensation_level(temperature, dew_point, pressure).temperature;
-  return temperature * std::pow(1000.0 / pressure, 0.2854 * (1.0 - 0.00028 * r)) *
-         std::exp((3.376 / lcl - 0.00254) * r * (1.0 + 0.00081 * r));
+  const double td = std::min(dew_point, temperature);
+  return equivalent_potential_temperature_of(temperature, saturation_mixing_ratio(td, pressure),
+                                             lcl_temperature(temperature, td),
+                                             std::log(1000.0 / pressure));
 }
 
 WindComponents wind_components(double direction, double speed) {

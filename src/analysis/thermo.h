@@ -104,11 +104,25 @@ struct CondensationLevel {
 // REQUIRES: dew_point <= temperature (a dew point above the temperature is taken as saturated).
 CondensationLevel condensation_level(double temperature, double dew_point, double pressure);
 
+// Bolton's (1980) temperature (K) of the lifting condensation level of air at `temperature`
+// and `dew_point` (K): 1 / (1 / (Td - 56) + ln(T / Td) / 800) + 56.
+inline double lcl_temperature(double temperature, double dew_point) {
+  return 1.0 / (1.0 / (dew_point - 56.0) + std::log(temperature / dew_point) / 800.0) + 56.0;
+}
+
 // Equivalent potential temperature (K) of air at `temperature` and `dew_point` (K) and
 // `pressure` (hPa), after Bolton (1980, eq. 43) with the enhanced mixing ratio r (g/kg) of the
-// dew point and the LCL temperature T_L of condensation_level:
+// dew point and the LCL temperature T_L (a dew point above the temperature taken as saturated):
 // T (1000 / p)^(0.2854 (1 - 0.00028 r)) exp((3.376 / T_L - 0.00254) r (1 + 0.00081 r)).
 double equivalent_potential_temperature(double temperature, double dew_point, double pressure);
+// The same from its parts: the mixing ratio `ratio` (kg/kg), the LCL temperature and
+// ln(1000 / p), for callers that have them at hand.
+inline double equivalent_potential_temperature_of(double temperature, double ratio, double lcl,
+                                                  double log_pressure_ratio) {
+  const double r = 1000.0 * ratio;
+  return temperature * std::exp(0.2854 * (1.0 - 0.00028 * r) * log_pressure_ratio +
+                                (3.376 / lcl - 0.00254) * r * (1.0 + 0.00081 * r));
+}
 
 // dT/dp (K/hPa) along the pseudo-adiabat through `temperature` (K) at `pressure` (hPa):
 // (Rd T + Lv rs) / (p (cp + Lv^2 rs epsilon / (Rd T^2))).

@@ -1,6 +1,9 @@
 #include "output/level_columns.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <vector>
 
 #include "analysis/thermo.h"
 #include "base/text.h"
@@ -38,32 +41,62 @@ bool has_unit(Column column) {
   return column == Column::WIND_SPEED || column == Column::U_WIND || column == Column::V_WIND;
 }
 
-// The level's temperature, dew point (K) and pressure (hPa) when each is plausible, else NaN.
-struct Air {
-  double temperature;
-  double dew_point;
-  double pressure;
+// What the derived values take from one archive value, looked up instead of computed: the
+// saturation vapour pressure by tenths of a degree, the Poisson factor (1000 / p)^kappa and
+// ln(1000 / p) by tenths of hPa, the wind components of a unit speed by whole degrees.
+constexpr int32_t COLDEST = -1500, WARMEST = 700;  // tenths of degrees C
+constexpr int32_t LOWEST = 1, HIGHEST = 11000;     // tenths of hPa
+struct Tables {
+  std::vector<double> vapour_pressure;     // hPa, from COLDEST
+  std::vector<double> poisson, log_ratio;  // from LOWEST
+  WindComponents wind[361];
 };
 
-double kelvin(int32_t tenths) {
-  if (tenths == MISSING_VALUE || tenths < -1500 || tenths > 700) return NAN;
-  return tenths / 10.0 + ZERO_CELSIUS;
+const Tables& tables() {
+  static const Tables t = [] {
+    Tables made;
+    for (int32_t tenths = COLDEST; tenths <= WARMEST; ++tenths) {
+      made.vapour_pressure.push_back(saturation_vapour_pressure(tenths / 10.0 + ZERO_CELSIUS));
+    }
+    for (int32_t tenths = LOWEST; tenths <= HIGHEST; ++tenths) {
+      made.poisson.push_back(potential_temperature(1.0, tenths / 10.0));
+      made.log_ratio.push_back(std::log(1000.0 / (tenths / 10.0)));
+    }
+    for (int direction = 0; direction <= 360; ++direction) {
+      made.wind[direction] = wind_components(direction, 1.0);
+    }
+    return made;
+  }();
+  return t;
 }
 
-Air air_of(const SoundingLevel& level) {
-  const bool pressure_ok = level.pressure >= 1 && level.pressure <= 11000;
-  return Air{kelvin(level.temperature), kelvin(level.dew_point),
-             pressure_ok ? level.pressure / 10.0 : NAN};
+bool plausible_temperature(int32_t tenths) {
+  return tenths >= COLDEST && tenths <= WARMEST;  // MISSING_VALUE is not
 }
 
-double wind_component(Column column, const SoundingLevel& level, bool knots) {
-  if (level.wind_direction == MISSING_VALUE || level.wind_speed == MISSING_VALUE ||
-      level.wind_direction < 0 || level.wind_direction > 360 || level.wind_speed < 0) {
-    return NAN;
-  }
-  const double speed = level.wind_speed / 10.0 * (knots ? KNOTS_PER_MS : 1.0);
-  const WindComponents wind = wind_components(level.wind_direction, speed);
-  return column == Column::U_WIND ? wind.u : wind.v;
+// The humidity and temperature columns of a level with a plausible temperature.
+void put_air_values(const SoundingLevel& level, bool theta_e, const Tables& t, double* out) {
+  const double temperature = level.temperature / 10.0 + ZERO_CELSIUS;
+  const bool moist = plausible_temperature(level.dew_point);
+  const double es_t = t.vapour_pressure[static_cast<size_t>(level.temperature - COLDEST)];
+  const double es_td =
+      moist ? t.vapour_pressure[static_cast<size_t>(level.dew_point - COLDEST)] : NAN;
+  out[0] = 100.0 * es_td / es_t;
+  if (level.pressure < LOWEST || level.pressure > HIGHEST) return;
+  const double pressure = level.pressure / 10.0;
+  const size_t p = static_cast<size_t>(level.pressure - LOWEST);
+  const double ratio = mixing_ratio(es_td * enhancement_factor(pressure), pressure);
+  out[1] = 1000.0 * ratio;
+  out[2] = temperature * t.poisson[p];
+  out[4] = virtual_temperature(temperature, ratio) * t.poisson[p];
+  if (!theta_e || !moist) return;
+  // The saturation mixing ratio of the lower of temperature and dew point.
+  const double dew_point = std::min(level.dew_point / 10.0 + ZERO_CELSIUS, temperature);
+  const double saturated = level.dew_point > level.temperature
+                               ? mixing_ratio(es_t * enhancement_factor(pressure), pressure)
+                               : ratio;
+  out[3] = equivalent_potential_temperature_of(
+      temperature, saturated, lcl_temperature(temperature, dew_point), t.log_ratio[p]);
 }
 
 }  // namespace
@@ -138,26 +171,31 @@ bool in_tenths(Column column) {
   return column != Column::HEIGHT && column != Column::WIND_DIRECTION;
 }
 
+DerivedValues derived_values(const SoundingLevel& level, bool knots, bool theta_e) {
+  DerivedValues derived;
+  std::fill(std::begin(derived.value), std::end(derived.value), NAN);
+  const Tables& t = tables();
+  double* const out = derived.value;
+  if (plausible_temperature(level.temperature)) {
+    put_air_values(level, theta_e, t, out);
+  } else if (plausible_temperature(level.dew_point) && level.pressure >= LOWEST &&
+             level.pressure <= HIGHEST) {
+    const double pressure = level.pressure / 10.0;
+    const double es_td = t.vapour_pressure[static_cast<size_t>(level.dew_point - COLDEST)];
+    out[1] = 1000.0 * mixing_ratio(es_td * enhancement_factor(pressure), pressure);
+  }
+  if (level.wind_direction >= 0 && level.wind_direction <= 360 && level.wind_speed >= 0 &&
+      level.wind_speed != MISSING_VALUE) {
+    const double speed = level.wind_speed / 10.0 * (knots ? KNOTS_PER_MS : 1.0);
+    const WindComponents& unit = t.wind[level.wind_direction];
+    out[5] = unit.u * speed;
+    out[6] = unit.v * speed;
+  }
+  return derived;
+}
+
 double derived_level_value(Column column, const SoundingLevel& level, bool knots) {
-  if (column == Column::U_WIND || column == Column::V_WIND) {
-    return wind_component(column, level, knots);
-  }
-  const Air air = air_of(level);
-  switch (column) {
-    case Column::RELATIVE_HUMIDITY:
-      return relative_humidity(air.temperature, air.dew_point);
-    case Column::MIXING_RATIO:
-      return 1000.0 * saturation_mixing_ratio(air.dew_point, air.pressure);
-    case Column::POTENTIAL_TEMPERATURE:
-      return potential_temperature(air.temperature, air.pressure);
-    case Column::EQUIVALENT_POTENTIAL_TEMPERATURE:
-      return equivalent_potential_temperature(air.temperature, air.dew_point, air.pressure);
-    case Column::VIRTUAL_POTENTIAL_TEMPERATURE:
-      return virtual_potential_temperature(air.temperature, air.pressure,
-                                           saturation_mixing_ratio(air.dew_point, air.pressure));
-    default:
-      return NAN;
-  }
+  return derived_values(level, knots)[column];
 }
 
 std::string wmo_id_text(int32_t wmo) {

@@ -68,9 +68,23 @@ int32_t archive_level_value(Column column, const SoundingLevel& level, bool knot
 // True for the archive values printed in tenths.
 bool in_tenths(Column column);
 
-// A derived column's value at `level` (wind components in knots when `knots`, else m/s); NaN
-// when a value it needs is absent or implausible (a pressure outside 0.1-1100 hPa, a
-// temperature or dew point outside -150 to 70 C). REQUIRES: column >= RELATIVE_HUMIDITY.
+// The derived columns of one level, RELATIVE_HUMIDITY to V_WIND in the order of Column (wind
+// components in knots when `knots`, else m/s); NaN where a value it needs is absent or
+// implausible (a pressure outside 0.1-1100 hPa, a temperature or dew point outside -150 to
+// 70 C, a direction outside 0-360 degrees). The functions of analysis/thermo.h give the values;
+// those that depend on one archive value alone are looked up in tables made with them.
+constexpr int DERIVED_COLUMN_COUNT = COLUMN_COUNT - static_cast<int>(Column::RELATIVE_HUMIDITY);
+struct DerivedValues {
+  double value[DERIVED_COLUMN_COUNT];
+  double operator[](Column column) const {
+    return value[static_cast<int>(column) - static_cast<int>(Column::RELATIVE_HUMIDITY)];
+  }
+};
+// `theta_e`: the equivalent potential temperature is wanted (it costs the most).
+DerivedValues derived_values(const SoundingLevel& level, bool knots, bool theta_e = true);
+
+// One derived column's value at `level`, as derived_values gives it.
+// REQUIRES: column >= RELATIVE_HUMIDITY.
 double derived_level_value(Column column, const SoundingLevel& level, bool knots);
 
 // The station's WMO number as five digits ("03808").

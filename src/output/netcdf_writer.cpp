@@ -20,10 +20,17 @@ namespace wxfetch {
 
 namespace {
 
-// The levels gathered before they are written in one piece per variable.
-constexpr size_t OBS_BATCH = size_t{1} << 18;
-constexpr size_t OBS_CHUNK = size_t{1} << 16;
+// The levels are gathered and written a whole number of chunks at a time (the rest at the
+// end), so that no chunk is written twice.
+constexpr size_t OBS_CHUNK = size_t{1} << 17;
+constexpr size_t OBS_BATCH = OBS_CHUNK * 4;
 constexpr size_t PROFILE_CHUNK = 4096;
+
+// Removes the first `count` values of `values`.
+template <typename T>
+void drop_front(std::vector<T>& values, size_t count) {
+  values.erase(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(count));
+}
 
 // A level column as a variable of the obs dimension.
 struct ObsVariable {
@@ -110,6 +117,13 @@ struct ProfileBuffer {
   std::vector<float> latitude, longitude, altitude;
   std::vector<double> time, release_time;
   void clear() { *this = ProfileBuffer(); }
+  size_t size() const { return wmo.size(); }
+  void drop(size_t count) {
+    for (auto* texts : {&id, &wmo_id, &station, &name}) drop_front(*texts, count);
+    for (auto* numbers : {&wmo, &wban, &sonde_type, &row_size}) drop_front(*numbers, count);
+    for (auto* numbers : {&latitude, &longitude, &altitude}) drop_front(*numbers, count);
+    for (auto* times : {&time, &release_time}) drop_front(*times, count);
+  }
 };
 
 // A failure of a netCDF call: its status (an errno when positive).
@@ -132,6 +146,9 @@ class NetcdfWriter : public OpenFormatWriter {
       : OpenFormatWriter(files, ".nc", settings.units, settings.columns),
         history_(std::move(settings.history)),
         obs_columns_(obs_columns(settings.columns)),
+        derived_(!obs_columns_.empty() && obs_columns_.back() >= Column::RELATIVE_HUMIDITY),
+        theta_e_(std::find(obs_columns_.begin(), obs_columns_.end(),
+                           Column::EQUIVALENT_POTENTIAL_TEMPERATURE) != obs_columns_.end()),
         obs_values_(obs_columns_.size()) {}
   ~NetcdfWriter() override { abandon(); }
 
@@ -150,8 +167,9 @@ class NetcdfWriter : public OpenFormatWriter {
   int define_variable(const char* name, nc_type type, int dimension, size_t chunk);
   void define_obs_variables(int obs);
   void add_profile(const Sounding& sounding, const StationEntry& entry, int32_t count);
-  void flush();
-  void flush_profiles();
+  // Writes the buffered values, whole chunks only unless `last`.
+  void flush(bool last);
+  void flush_profiles(bool last);
   void close_file();
   // Ends the program after the failure `status` of the open file, which is removed.
   [[noreturn]] void fail(int status);
@@ -160,6 +178,8 @@ class NetcdfWriter : public OpenFormatWriter {
 
   const std::string history_;
   const ColumnList obs_columns_;
+  const bool derived_;  // a derived column is among them
+  const bool theta_e_;
   int file_ = -1;
   std::string path_, temporary_;
   int slot_ = -1;
@@ -337,31 +357,30 @@ void NetcdfWriter::write(const Sounding& sounding, const StationRow& station) {
   const int32_t count = select_levels(sounding, selected);
   if (count == 0) return;
   add_profile(sounding, *station.entry, count);
-  for (size_t c = 0; c < obs_columns_.size(); ++c) {
-    const Column column = obs_columns_[c];
-    if (column == Column::KIND) {
-      for (int32_t s = 0; s < count; ++s) {
-        kinds_.push_back(static_cast<signed char>(sounding.levels[selected[s]].kind));
+  for (int32_t s = 0; s < count; ++s) {
+    const SoundingLevel& level = sounding.levels[selected[s]];
+    const DerivedValues derived =
+        derived_ ? derived_values(level, knots(), theta_e_) : DerivedValues{};
+    for (size_t c = 0; c < obs_columns_.size(); ++c) {
+      const Column column = obs_columns_[c];
+      if (column == Column::KIND) {
+        kinds_.push_back(static_cast<signed char>(level.kind));
+        continue;
       }
-      continue;
-    }
-    std::vector<float>& values = obs_values_[c];
-    for (int32_t s = 0; s < count; ++s) {
-      const SoundingLevel& level = sounding.levels[selected[s]];
       double value = NAN;
       if (column <= Column::WIND_SPEED) {
         const int32_t archive = archive_level_value(column, level, knots());
         if (archive != MISSING_VALUE) value = in_tenths(column) ? archive / 10.0 : archive;
       } else {
-        value = derived_level_value(column, level, knots());
+        value = derived[column];
       }
-      values.push_back(std::isfinite(value) ? static_cast<float>(value) : NC_FILL_FLOAT);
+      obs_values_[c].push_back(std::isfinite(value) ? static_cast<float>(value) : NC_FILL_FLOAT);
     }
   }
   obs_buffered_ += static_cast<size_t>(count);
   if (obs_buffered_ >= OBS_BATCH) {
     try {
-      flush();
+      flush(false);
     } catch (const NetcdfFailure& failure) {
       fail(failure.status);
     }
@@ -369,23 +388,24 @@ void NetcdfWriter::write(const Sounding& sounding, const StationRow& station) {
 }
 
 // Writes the buffered text variables of the profiles.
-void put_strings(int file, int variable, size_t start, const std::vector<std::string>& texts) {
+void put_strings(int file, int variable, size_t start, size_t count,
+                 const std::vector<std::string>& texts) {
   std::vector<const char*> pointers;
-  pointers.reserve(texts.size());
-  for (const std::string& text : texts) pointers.push_back(text.c_str());
-  const size_t count = texts.size();
+  pointers.reserve(count);
+  for (size_t i = 0; i < count; ++i) pointers.push_back(texts[i].c_str());
   check(nc_put_vara_string(file, variable, &start, &count, pointers.data()));
 }
 
-void NetcdfWriter::flush_profiles() {
-  const ProfileBuffer& p = profiles_;
-  const size_t start = profiles_written_, count = p.wmo.size();
+void NetcdfWriter::flush_profiles(bool last) {
+  ProfileBuffer& p = profiles_;
+  const size_t start = profiles_written_;
+  const size_t count = last ? p.size() : p.size() / PROFILE_CHUNK * PROFILE_CHUNK;
   if (count == 0) return;
   const int* const ids = profile_ids_;
-  put_strings(file_, ids[PROFILE_ID], start, p.id);
-  put_strings(file_, ids[WMO_ID], start, p.wmo_id);
-  put_strings(file_, ids[STATION], start, p.station);
-  put_strings(file_, ids[STATION_NAME], start, p.name);
+  put_strings(file_, ids[PROFILE_ID], start, count, p.id);
+  put_strings(file_, ids[WMO_ID], start, count, p.wmo_id);
+  put_strings(file_, ids[STATION], start, count, p.station);
+  put_strings(file_, ids[STATION_NAME], start, count, p.name);
   check(nc_put_vara_int(file_, ids[WMO], &start, &count, p.wmo.data()));
   check(nc_put_vara_int(file_, ids[WBAN], &start, &count, p.wban.data()));
   check(nc_put_vara_int(file_, ids[SONDE_TYPE], &start, &count, p.sonde_type.data()));
@@ -396,30 +416,31 @@ void NetcdfWriter::flush_profiles() {
   check(nc_put_vara_double(file_, ids[TIME], &start, &count, p.time.data()));
   check(nc_put_vara_double(file_, ids[RELEASE_TIME], &start, &count, p.release_time.data()));
   profiles_written_ += count;
-  profiles_.clear();
+  p.drop(count);
 }
 
-void NetcdfWriter::flush() {
-  flush_profiles();
-  if (obs_buffered_ == 0) return;
-  const size_t start = obs_written_, count = obs_buffered_;
+void NetcdfWriter::flush(bool last) {
+  flush_profiles(last);
+  const size_t start = obs_written_;
+  const size_t count = last ? obs_buffered_ : obs_buffered_ / OBS_CHUNK * OBS_CHUNK;
+  if (count == 0) return;
   for (size_t c = 0; c < obs_columns_.size(); ++c) {
     if (obs_columns_[c] == Column::KIND) {
       check(nc_put_vara_schar(file_, obs_ids_[c], &start, &count, kinds_.data()));
-      kinds_.clear();
+      drop_front(kinds_, count);
     } else {
       check(nc_put_vara_float(file_, obs_ids_[c], &start, &count, obs_values_[c].data()));
-      obs_values_[c].clear();
+      drop_front(obs_values_[c], count);
     }
   }
   obs_written_ += count;
-  obs_buffered_ = 0;
+  obs_buffered_ -= count;
 }
 
 void NetcdfWriter::close_file() {
   if (file_ < 0) return;
   try {
-    flush();
+    flush(true);
     check(nc_close(file_));
     file_ = -1;
     if (::rename(temporary_.c_str(), path_.c_str()) != 0) throw NetcdfFailure{errno};

@@ -52,15 +52,31 @@ std::string_view initials_of(const StationEntry& entry) {
 }
 
 // Puts one level column's value of `level` at `out` and returns its end: the kind's word, an
-// archive value, or a derived value; nothing when it is absent.
-char* put_level_cell(char* out, Column column, const SoundingLevel& level, bool knots) {
+// archive value, or a value of `derived`; nothing when it is absent.
+char* put_level_cell(char* out, Column column, const SoundingLevel& level, bool knots,
+                     const DerivedValues& derived) {
   if (column == Column::KIND) return put_text(out, kind_word(level.kind));
   if (column <= Column::WIND_SPEED) {
     const int32_t value = archive_level_value(column, level, knots);
     return value == MISSING_VALUE ? out : put_value(out, value, in_tenths(column));
   }
-  return put_fixed(out, derived_level_value(column, level, knots), column_decimals(column));
+  return put_fixed(out, derived[column], column_decimals(column));
 }
+
+// Which derived values the chosen columns need.
+struct DerivedNeed {
+  bool any = false;
+  bool theta_e = false;
+  explicit DerivedNeed(const ColumnList& columns) {
+    for (const Column column : columns) {
+      any = any || column >= Column::RELATIVE_HUMIDITY;
+      theta_e = theta_e || column == Column::EQUIVALENT_POTENTIAL_TEMPERATURE;
+    }
+  }
+  DerivedValues of(const SoundingLevel& level, bool knots) const {
+    return any ? derived_values(level, knots, theta_e) : DerivedValues{};
+  }
+};
 
 // The text of a station or time column of a CSV row.
 std::string csv_station_cell(Column column, const StationEntry& entry, const Sounding& sounding) {
@@ -212,11 +228,13 @@ void CsvWriter::write_chosen(const Sounding& sounding, const StationEntry& entry
   OutputStream& out = stream_for_sounding();
   const size_t row_room = fixed_size + chosen.size() * CELL_ROOM;
   char* end = out.reserve(static_cast<size_t>(count) * row_room);
+  const DerivedNeed need(chosen);
   for (int32_t s = 0; s < count; ++s) {
     const SoundingLevel& level = sounding.levels[selected[s]];
+    const DerivedValues derived = need.of(level, knots());
     for (size_t c = 0; c < chosen.size(); ++c) {
       if (c > 0) *end++ = ',';
-      end = is_level_column(chosen[c]) ? put_level_cell(end, chosen[c], level, knots())
+      end = is_level_column(chosen[c]) ? put_level_cell(end, chosen[c], level, knots(), derived)
                                        : put_text(end, fixed[c]);
     }
     *end++ = '\n';
@@ -300,15 +318,17 @@ char* JsonLinesWriter::put_chosen_levels(char* end, const Sounding& sounding,
     members.emplace_back(column,
                          (members.empty() ? "\"" : ",\"") + column_name(column, knots()) + "\":");
   }
+  const DerivedNeed need(columns());
   for (int32_t s = 0; s < count; ++s) {
     const SoundingLevel& level = sounding.levels[selected[s]];
+    const DerivedValues derived = need.of(level, knots());
     if (s > 0) *end++ = ',';
     *end++ = '{';
     for (const auto& [column, name] : members) {
       end = put_text(end, name);
       if (column == Column::KIND) *end++ = '"';
       char* const value = end;
-      end = put_level_cell(end, column, level, knots());
+      end = put_level_cell(end, column, level, knots(), derived);
       if (column == Column::KIND) *end++ = '"';
       if (end == value) end = put_text(end, "null");
     }
