@@ -4,7 +4,8 @@
 # through wxget, then CSV and JSON Lines through wxget, each pinned to one core; then wxls over
 # the whole archive. Prints soundings, levels (lines of level data written), seconds (best of
 # five runs, each after sync), the processor seconds of that run and levels per second of
-# each; the goals are KVT as fast as wxfetch and CSV at 1.5e7 levels/s or more.
+# each; the goals are KVT as fast as wxfetch, CSV at 1.5e7 levels/s or more, NetCDF at 1e7 and
+# the derived columns (--columns all) at 5e6 or more. The NetCDF levels are counted with ncdump.
 #
 #   bench/wxget.sh [BUILD_DIRECTORY]     (default: build/default, built beforehand)
 set -euo pipefail
@@ -77,6 +78,21 @@ t=$(best_of get csv)
 report "wxget csv" "$t" "$(($(cat "$out"/* | wc -l) - 1))" "$(tail -n +2 "$out"/* | cut -d, -f1,4 | uniq | wc -l)"
 t=$(best_of get json)
 report "wxget json" "$t" "$(grep -o '{"kind"' "$out"/* | wc -l)" "$(cat "$out"/* | wc -l)"
+# The derived columns: every column of CSV, with the humidity, potential temperatures and wind
+# components of each level.
+getall() { $pin "$wxget" "${request[@]}" --format "$1" --columns all --output "$out"; }
+t=$(best_of getall csv)
+report "wxget csv all" "$t" "$(($(cat "$out"/* | wc -l) - 1))" "$(tail -n +2 "$out"/* | cut -d, -f1,4 | uniq | wc -l)"
+# NetCDF (when the build has it): the levels are the obs dimension of the file.
+if "$wxget" "${request[@]}" --format netcdf --output - 2>&1 | grep -q "no NetCDF"; then
+  echo "wxget netcdf: this build has no NetCDF"
+else
+  dim() { ncdump -h "$out"/*.nc | sed -n "s/.*$1 = UNLIMITED ; \/\/ (\([0-9]*\) currently)/\1/p"; }
+  t=$(best_of get netcdf)
+  report "wxget netcdf" "$t" "$(dim obs)" "$(dim profile)"
+  t=$(best_of getall netcdf)
+  report "wxget netcdf all" "$t" "$(dim obs)" "$(dim profile)"
+fi
 out=$work/out-wxls
 list() { $pin "$wxls" "$dir/archive" --support "$dir/support" --format csv > "$out/list.csv"; }
 t=$(best_of list)

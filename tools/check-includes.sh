@@ -8,8 +8,8 @@
 #   console     interactive input and output
 #   database    the station-year format both ways        | each of these four: records, base
 #   stations    station tables and selection             |
-#   output      sinks and format writers                 |
 #   analysis    thermodynamics and indices               |
+#   output      sinks and format writers                 | (and analysis, for derived columns)
 #   extraction  database, stations, output
 #   plot        analysis, output
 #   import      database, stations, analysis
@@ -31,7 +31,7 @@ declare -A LOWER=(
   [console]="base records"
   [database]="base records"
   [stations]="base records"
-  [output]="base records"
+  [output]="base records analysis"
   [analysis]="base records"
   [extraction]="base records database stations output"
   [plot]="base records analysis output"

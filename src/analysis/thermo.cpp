@@ -2,15 +2,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace wxfetch {
 
 CondensationLevel condensation_level(double temperature, double dew_point, double pressure) {
   const double td = std::min(dew_point, temperature);
   CondensationLevel lcl;
-  lcl.temperature = 1.0 / (1.0 / (td - 56.0) + std::log(temperature / td) / 800.0) + 56.0;
+  lcl.temperature = lcl_temperature(temperature, td);
   lcl.pressure = pressure * std::pow(lcl.temperature / temperature, 1.0 / KAPPA);
   return lcl;
+}
+
+double equivalent_potential_temperature(double temperature, double dew_point, double pressure) {
+  const double td = std::min(dew_point, temperature);
+  return equivalent_potential_temperature_of(temperature, saturation_mixing_ratio(td, pressure),
+                                             lcl_temperature(temperature, td),
+                                             std::log(1000.0 / pressure));
+}
+
+WindComponents wind_components(double direction, double speed) {
+  const double a = direction * std::numbers::pi / 180.0;
+  return WindComponents{-speed * std::sin(a), -speed * std::cos(a)};
 }
 
 double moist_lapse_rate(double temperature, double pressure) {

@@ -74,6 +74,27 @@ inline double virtual_temperature(double temperature, double ratio) {
   return temperature * (1.0 + ratio / EPSILON) / (1.0 + ratio);
 }
 
+// Relative humidity (%) of air at `temperature` with `dew_point` (both K): the ratio of the
+// saturation vapour pressures at the two, in per cent (above 100 for a dew point above the
+// temperature).
+inline double relative_humidity(double temperature, double dew_point) {
+  return 100.0 * saturation_vapour_pressure(dew_point) / saturation_vapour_pressure(temperature);
+}
+
+// Virtual potential temperature (K) of air at `temperature` (K) and `pressure` (hPa) with
+// mixing ratio `ratio` (kg/kg): the potential temperature of its virtual temperature.
+inline double virtual_potential_temperature(double temperature, double pressure, double ratio) {
+  return potential_temperature(virtual_temperature(temperature, ratio), pressure);
+}
+
+// The eastward and northward components of a wind from `direction` (degrees, meteorological:
+// where it blows from) at `speed`, in the unit of `speed`.
+struct WindComponents {
+  double u = 0;
+  double v = 0;
+};
+WindComponents wind_components(double direction, double speed);
+
 // Latent heat of vaporisation (J/kg) at `temperature` (K): 2.501e6 - 2370 (T - 273.15).
 inline double latent_heat(double temperature) {
   return 2.501e6 - 2370.0 * (temperature - ZERO_CELSIUS);
@@ -89,6 +110,26 @@ struct CondensationLevel {
 // where the dry adiabat through the air reaches it, p (T_lcl / T)^(1 / kappa).
 // REQUIRES: dew_point <= temperature (a dew point above the temperature is taken as saturated).
 CondensationLevel condensation_level(double temperature, double dew_point, double pressure);
+
+// Bolton's (1980) temperature (K) of the lifting condensation level of air at `temperature`
+// and `dew_point` (K): 1 / (1 / (Td - 56) + ln(T / Td) / 800) + 56.
+inline double lcl_temperature(double temperature, double dew_point) {
+  return 1.0 / (1.0 / (dew_point - 56.0) + std::log(temperature / dew_point) / 800.0) + 56.0;
+}
+
+// Equivalent potential temperature (K) of air at `temperature` and `dew_point` (K) and
+// `pressure` (hPa), after Bolton (1980, eq. 43) with the enhanced mixing ratio r (g/kg) of the
+// dew point and the LCL temperature T_L (a dew point above the temperature taken as saturated):
+// T (1000 / p)^(0.2854 (1 - 0.00028 r)) exp((3.376 / T_L - 0.00254) r (1 + 0.00081 r)).
+double equivalent_potential_temperature(double temperature, double dew_point, double pressure);
+// The same from its parts: the mixing ratio `ratio` (kg/kg), the LCL temperature and
+// ln(1000 / p), for callers that have them at hand.
+inline double equivalent_potential_temperature_of(double temperature, double ratio, double lcl,
+                                                  double log_pressure_ratio) {
+  const double r = 1000.0 * ratio;
+  return temperature * std::exp(0.2854 * (1.0 - 0.00028 * r) * log_pressure_ratio +
+                                (3.376 / lcl - 0.00254) * r * (1.0 + 0.00081 * r));
+}
 
 // dT/dp (K/hPa) along the pseudo-adiabat through `temperature` (K) at `pressure` (hPa):
 // (Rd T + Lv rs) / (p (cp + Lv^2 rs epsilon / (Rd T^2))).

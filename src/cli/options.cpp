@@ -32,7 +32,7 @@ constexpr option VOCABULARY[] = {
 };
 
 // wxget's own options.
-enum GetCode : int { UNITS = FIRST_PROGRAM_OPTION, SORT, FILES, LIST_STATIONS, CENTRE };
+enum GetCode : int { UNITS = FIRST_PROGRAM_OPTION, SORT, FILES, LIST_STATIONS, CENTRE, COLUMNS };
 
 constexpr option GET_OPTIONS[] = {
     {"units", required_argument, nullptr, UNITS},
@@ -40,6 +40,7 @@ constexpr option GET_OPTIONS[] = {
     {"files", required_argument, nullptr, FILES},
     {"list-stations", no_argument, nullptr, LIST_STATIONS},
     {"centre", required_argument, nullptr, CENTRE},
+    {"columns", required_argument, nullptr, COLUMNS},
 };
 
 // Finds `word` among `words` and sets `value` to its match; false when it is none of them.
@@ -215,12 +216,10 @@ std::string parse_centre(std::string_view value, std::optional<int>& centre) {
 // Applies one of wxget's own options; returns "" or its error.
 std::string apply_get(int code, std::string_view value, GetOptions& o) {
   static constexpr std::pair<const char*, GetFormat> FORMAT_WORDS[] = {
-      {"kvt", GetFormat::KVT},
-      {"kvt-100mb", GetFormat::KVT_100MB},
-      {"faa604", GetFormat::FAA604},
-      {"csv", GetFormat::CSV},
-      {"json", GetFormat::JSON},
-      {"bufr", GetFormat::BUFR}};  // builds with ecCodes only (wxget says so otherwise)
+      {"kvt", GetFormat::KVT},        {"kvt-100mb", GetFormat::KVT_100MB},
+      {"faa604", GetFormat::FAA604},  {"csv", GetFormat::CSV},
+      {"json", GetFormat::JSON},      {"netcdf", GetFormat::NETCDF},
+      {"wyoming", GetFormat::WYOMING}, {"bufr", GetFormat::BUFR}};  // bufr: with ecCodes only
   static constexpr std::pair<const char*, WindUnits> UNIT_WORDS[] = {{"kt", WindUnits::KNOTS},
                                                                      {"ms", WindUnits::TENTHS_MS}};
   static constexpr std::pair<const char*, SortOrder> SORT_WORDS[] = {
@@ -231,7 +230,8 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
     case OPTION_FORMAT:
       return pick(value, FORMAT_WORDS, o.format)
                  ? ""
-                 : bad_value("format", value, "kvt, kvt-100mb, faa604, csv, json or bufr");
+                 : bad_value("format", value,
+                             "kvt, kvt-100mb, faa604, csv, json, netcdf, wyoming or bufr");
     case UNITS:
       if (!pick(value, UNIT_WORDS, units)) return bad_value("units", value, "kt or ms");
       o.units = units;
@@ -252,6 +252,9 @@ std::string apply_get(int code, std::string_view value, GetOptions& o) {
       return "";
     case CENTRE:
       return parse_centre(value, o.centre);
+    case COLUMNS:
+      o.columns = value;
+      return "";
   }
   if (apply_common_flag(code, o.flags)) return "";
   return apply_selection_option(code, value, o.selection);

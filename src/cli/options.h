@@ -97,18 +97,19 @@ struct CommonFlags {
 bool apply_common_flag(int code, CommonFlags& flags);
 
 // wxget's formats: the two text formats (KVT with or without data above 100 mb), the open
-// formats and BUFR.
-enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON, BUFR };
+// formats, Wyoming's listings and BUFR.
+enum class GetFormat { KVT, KVT_100MB, FAA604, CSV, JSON, NETCDF, WYOMING, BUFR };
 
 struct GetOptions {
   SelectionOptions selection;
-  GetFormat format = GetFormat::KVT;  // --format kvt|kvt-100mb|faa604|csv|json|bufr
+  GetFormat format = GetFormat::KVT;  // --format kvt|...|netcdf|wyoming|bufr
   std::optional<WindUnits> units;     // --units kt|ms (KNOTS or TENTHS_MS)
   std::optional<SortOrder> sort;      // --sort time|station
   std::optional<int> centre;          // --centre N: BUFR's originating centre (0 to 65534)
   std::string output = ".";           // --output DIR, or "-" for standard output
   std::string files;                  // --files WORD ("": the default)
   bool list_stations = false;         // --list-stations
+  std::string columns;                // --columns LIST ("": the default columns)
   CommonFlags flags;
 };
 

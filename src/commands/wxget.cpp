@@ -9,9 +9,12 @@
 #include "cli/request.h"
 #include "cli/run.h"
 #include "output/bufr_writer.h"
+#include "output/level_columns.h"
+#include "output/netcdf_writer.h"
 #include "output/open_format_writers.h"
 #include "output/output_files.h"
 #include "output/writer_choice.h"
+#include "output/wyoming_writer.h"
 
 namespace wxfetch {
 
@@ -21,20 +24,21 @@ constexpr const char* USAGE =
     "Usage: wxget [-a DIR] [-s DIR] --from YYYYMMDDHH [--to YYYYMMDDHH]\n"
     "             (-w N[,N...] | --wban N[,N...] | --stations-file FILE |\n"
     "              --box SOUTH,NORTH,WEST,EAST | --region north-america | --all-stations)\n"
-    "             [--hours all|00+12|00|12]\n"
-    "             [-f kvt|kvt-100mb|faa604|csv|json|bufr] [--centre N]\n"
+    "             [--hours all|00+12|00|12] [-f FORMAT] [--centre N]\n"
     "             [--levels all|mandatory|significant] [--units kt|ms] [--sort time|station]\n"
-    "             [-o DIR|-] [--files STRUCTURE] [-q] [--list-stations]\n"
+    "             [--columns LIST] [-o DIR|-] [--files STRUCTURE] [-q] [--list-stations]\n"
     "Writes the soundings of one request from an upper-air archive.\n"
     "  -a, --archive DIR   the archive (default: $WXFETCH_ARCHIVE)\n"
     "  -s, --support DIR   the station tables (default: $WXFETCH_SUPPORT, else the installed\n"
     "                      support folder)\n"
     "  -w, --wmo N[,N...]  the stations by WMO number\n"
-    "  -f, --format WORD   the format (default kvt)\n"
+    "  -f, --format WORD   kvt (default), kvt-100mb, faa604, csv, json, netcdf, wyoming or\n"
+    "                      bufr\n"
     "  -o, --output DIR|-  the folder of the files (default: the current one), - for standard\n"
     "                      output\n"
     "  --centre N          BUFR's originating centre (default: missing)\n"
     "  -q, --quiet         no progress line and no summary\n"
+    "  --columns LIST      the columns of csv, json and netcdf by name, 'default' or 'all'\n"
     "  --files WORD        one|year|month|day|time|sounding (time sort), one|station|sounding\n"
     "                      (station sort); default one\n"
     "  -h, --help, --version\n"
@@ -69,11 +73,43 @@ std::string set_file_structure(const std::string& files, AccessRequest& request)
   return "";
 }
 
+// The command as the history of a NetCDF file: "wxget" and the arguments, those with other
+// characters than letters, digits and -_.,/:= in single quotes.
+std::string command_line(const std::vector<std::string>& args) {
+  std::string text = "wxget";
+  for (const std::string& arg : args) {
+    const bool plain = !arg.empty() && arg.find_first_not_of(
+                                           "abcdefghijklmnopqrstuvwxyz"
+                                           "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                           "0123456789-_.,/:=+") == std::string::npos;
+    text += plain ? " " + arg : " '" + arg + "'";
+  }
+  return text;
+}
+
+bool is_open_format(GetFormat format) {
+  return format == GetFormat::CSV || format == GetFormat::JSON || format == GetFormat::NETCDF;
+}
+
+// Checks the options that only some formats take and reads --columns into `columns`; returns ""
+// or the usage error.
+std::string check_format_options(const GetOptions& o, ColumnList& columns) {
+  if (o.format == GetFormat::NETCDF) {
+    if (!netcdf_available()) return "this build has no NetCDF (--format netcdf)";
+    if (o.output == "-") return "NetCDF is written to files only: --output DIR";
+  }
+  if (o.format == GetFormat::WYOMING && o.units == WindUnits::TENTHS_MS) {
+    return "Wyoming pages give winds in knots only (--units kt)";
+  }
+  if (o.columns.empty()) return "";
+  if (!is_open_format(o.format)) return "--columns needs --format csv, json or netcdf";
+  return parse_columns(o.columns, o.units == WindUnits::KNOTS, columns);
+}
+
 // Sets the request's output choices from wxget's own options (the sort is set); returns "" or
 // the usage error.
 std::string set_output_choices(const GetOptions& o, AccessRequest& request) {
-  const bool text =
-      o.format != GetFormat::CSV && o.format != GetFormat::JSON && o.format != GetFormat::BUFR;
+  const bool text = !is_open_format(o.format) && o.format != GetFormat::BUFR;
   request.output_format = o.format == GetFormat::FAA604 ? OutputFormat::FAA604 : OutputFormat::KVT;
   request.above_100mb = o.format != GetFormat::KVT_100MB;
   request.wind_units = o.units.value_or(text ? WindUnits::KNOTS : WindUnits::TENTHS_MS);
@@ -84,13 +120,18 @@ std::string set_output_choices(const GetOptions& o, AccessRequest& request) {
 }
 
 // The writer of the request's format.
-std::unique_ptr<SoundingWriter> make_writer(const GetOptions& o, OutputFiles& files,
+std::unique_ptr<SoundingWriter> make_writer(const GetOptions& o, const ColumnList& columns,
+                                            const std::string& history, OutputFiles& files,
                                             const AccessRequest& request) {
   const OpenWindUnits units = request.wind_units == WindUnits::KNOTS
                                   ? OpenWindUnits::KNOTS
                                   : OpenWindUnits::METRES_PER_SECOND;
-  if (o.format == GetFormat::CSV) return std::make_unique<CsvWriter>(files, units);
-  if (o.format == GetFormat::JSON) return std::make_unique<JsonLinesWriter>(files, units);
+  if (o.format == GetFormat::CSV) return std::make_unique<CsvWriter>(files, units, columns);
+  if (o.format == GetFormat::JSON) return std::make_unique<JsonLinesWriter>(files, units, columns);
+  if (o.format == GetFormat::NETCDF) {
+    return make_netcdf_writer(files, NetcdfSettings{units, columns, history});
+  }
+  if (o.format == GetFormat::WYOMING) return std::make_unique<WyomingWriter>(files);
   if (o.format == GetFormat::BUFR) {
     return std::make_unique<BufrWriter>(files, o.centre.value_or(BUFR_MISSING_CENTRE));
   }
@@ -98,7 +139,8 @@ std::unique_ptr<SoundingWriter> make_writer(const GetOptions& o, OutputFiles& fi
 }
 
 // Everything after the options: the request's run with wxget's choices and writer.
-Outcome run_options(const GetOptions& o, std::ostream& out, std::ostream& err, bool terminal) {
+Outcome run_options(const GetOptions& o, const ColumnList& columns, const std::string& history,
+                    std::ostream& out, std::ostream& err, bool terminal) {
   RequestRun run;
   run.program = "wxget";
   run.sort = o.sort;
@@ -114,7 +156,7 @@ Outcome run_options(const GetOptions& o, std::ostream& out, std::ostream& err, b
     };
   }
   run.make_writer = [&](OutputFiles& files, const AccessRequest& request) {
-    return make_writer(o, files, request);
+    return make_writer(o, columns, history, files, request);
   };
   if (o.format == GetFormat::BUFR && !BUFR_OUTPUT_BUILT) {
     return Outcome{2, "this build has no BUFR (ecCodes was not found when it was built)"};
@@ -132,10 +174,13 @@ int run_wxget(const std::vector<std::string>& args, std::ostream& out, std::ostr
               bool terminal) {
   GetOptions options;
   // Parsed first: the flags it sets are read by answer_usage.
-  const std::string usage_error = parse_get_options(args, options);
+  std::string usage_error = parse_get_options(args, options);
+  ColumnList columns;
+  if (usage_error.empty()) usage_error = check_format_options(options, columns);
   const int status = answer_usage("wxget", usage_error, options.flags, USAGE, out, err);
   if (status >= 0) return status;
-  return finish_program("wxget", run_options(options, out, err, terminal), out, err);
+  const Outcome outcome = run_options(options, columns, command_line(args), out, err, terminal);
+  return finish_program("wxget", outcome, out, err);
 }
 
 }  // namespace wxfetch

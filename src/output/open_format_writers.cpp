@@ -51,7 +51,64 @@ std::string_view initials_of(const StationEntry& entry) {
   return std::string_view(entry.initials, strnlen(entry.initials, sizeof entry.initials));
 }
 
+// Puts one level column's value of `level` at `out` and returns its end: the kind's word, an
+// archive value, or a value of `derived`; nothing when it is absent.
+char* put_level_cell(char* out, Column column, const SoundingLevel& level, bool knots,
+                     const DerivedValues& derived) {
+  if (column == Column::KIND) return put_text(out, kind_word(level.kind));
+  if (column <= Column::WIND_SPEED) {
+    const int32_t value = archive_level_value(column, level, knots);
+    return value == MISSING_VALUE ? out : put_value(out, value, in_tenths(column));
+  }
+  return put_fixed(out, derived[column], column_decimals(column));
+}
+
+// Which derived values the chosen columns need.
+struct DerivedNeed {
+  bool any = false;
+  bool theta_e = false;
+  explicit DerivedNeed(const ColumnList& columns) {
+    for (const Column column : columns) {
+      any = any || column >= Column::RELATIVE_HUMIDITY;
+      theta_e = theta_e || column == Column::EQUIVALENT_POTENTIAL_TEMPERATURE;
+    }
+  }
+  DerivedValues of(const SoundingLevel& level, bool knots) const {
+    return any ? derived_values(level, knots, theta_e) : DerivedValues{};
+  }
+};
+
+// The text of a station or time column of a CSV row.
+std::string csv_station_cell(Column column, const StationEntry& entry, const Sounding& sounding) {
+  char text[40];
+  switch (column) {
+    case Column::WMO:
+      return std::to_string(entry.wmo);
+    case Column::WBAN:
+      return std::to_string(entry.wban);
+    case Column::STATION:
+      return csv_field(initials_of(entry));
+    case Column::TIME:
+      return iso_time(sounding.year, sounding.month, sounding.day, sounding.hour);
+    case Column::WMO_ID:
+      return wmo_id_text(entry.wmo);
+    case Column::LATITUDE:
+    case Column::LONGITUDE:
+      return std::string(
+          text, put_fixed(text, column == Column::LATITUDE ? entry.latitude : entry.longitude, 2));
+    default:
+      return std::to_string(entry.elevation);
+  }
+}
+
+// The most characters one chosen column of a level takes, with its name in JSON.
+constexpr size_t CELL_ROOM = 80;
+
 }  // namespace
+
+bool OpenFormatWriter::chosen(Column column) const {
+  return std::find(columns_.begin(), columns_.end(), column) != columns_.end();
+}
 
 void OpenFormatWriter::begin(const AccessRequest& request) {
   files_.start_run();
@@ -64,11 +121,14 @@ void OpenFormatWriter::begin(const AccessRequest& request) {
 
 void OpenFormatWriter::start_file(int32_t date_hour, const StationRow& station) {
   assert(station.entry != nullptr);
-  std::string name =
-      output_file_name(OutputFormat::KVT, sort_, one_file_, date_hour, begin_date_, *station.entry);
-  name.replace(name.size() - 4, 4, extension_);  // the KVT name ends in ".txt"
-  files_.open_file(name);
+  files_.open_file(file_name(date_hour, *station.entry));
   header_due_ = true;
+}
+
+std::string OpenFormatWriter::file_name(int32_t date_hour, const StationEntry& station) const {
+  std::string name =
+      output_file_name(OutputFormat::KVT, sort_, one_file_, date_hour, begin_date_, station);
+  return name.replace(name.size() - 4, 4, extension_);  // the KVT name ends in ".txt"
 }
 
 void OpenFormatWriter::end() {
@@ -107,6 +167,13 @@ void OpenFormatWriter::check_output() {
 }
 
 std::string CsvWriter::header() const {
+  if (!columns().empty()) {
+    std::string text;
+    for (const Column column : columns()) {
+      text += (text.empty() ? "" : ",") + column_name(column, knots());
+    }
+    return text + "\n";
+  }
   std::string text = "wmo,wban,station,time,kind";
   for (const char* column : LEVEL_COLUMNS) text += std::string(",") + column;
   return text + "," + wind_speed_column(knots()) + "\n";
@@ -123,6 +190,10 @@ void CsvWriter::write(const Sounding& sounding, const StationRow& station) {
   int16_t selected[MAX_LEVELS];
   const int32_t count = select_levels(sounding, selected);
   if (count == 0) return;
+  if (!columns().empty()) {
+    write_chosen(sounding, *station.entry, selected, count);
+    return;
+  }
   const std::string prefix = cached_station_text(station) +
                              iso_time(sounding.year, sounding.month, sounding.day, sounding.hour) +
                              ",";
@@ -145,9 +216,39 @@ void CsvWriter::write(const Sounding& sounding, const StationRow& station) {
   if (out.error()) check_output();
 }
 
+void CsvWriter::write_chosen(const Sounding& sounding, const StationEntry& entry,
+                             const int16_t* selected, int32_t count) {
+  const ColumnList& chosen = columns();
+  std::vector<std::string> fixed(chosen.size());
+  size_t fixed_size = 0;
+  for (size_t c = 0; c < chosen.size(); ++c) {
+    if (!is_level_column(chosen[c])) fixed[c] = csv_station_cell(chosen[c], entry, sounding);
+    fixed_size += fixed[c].size();
+  }
+  OutputStream& out = stream_for_sounding();
+  const size_t row_room = fixed_size + chosen.size() * CELL_ROOM;
+  char* end = out.reserve(static_cast<size_t>(count) * row_room);
+  const DerivedNeed need(chosen);
+  for (int32_t s = 0; s < count; ++s) {
+    const SoundingLevel& level = sounding.levels[selected[s]];
+    const DerivedValues derived = need.of(level, knots());
+    for (size_t c = 0; c < chosen.size(); ++c) {
+      if (c > 0) *end++ = ',';
+      end = is_level_column(chosen[c]) ? put_level_cell(end, chosen[c], level, knots(), derived)
+                                       : put_text(end, fixed[c]);
+    }
+    *end++ = '\n';
+  }
+  out.commit(end);
+  if (out.error()) check_output();
+}
+
 std::string JsonLinesWriter::station_text(const StationEntry& entry) const {
-  return cformat("{\"wmo\":%d,\"wban\":%d,\"station\":", entry.wmo, entry.wban) +
-         json_string(initials_of(entry)) + ",\"latitude\":" + json_number(entry.latitude, 2) +
+  const std::string wmo_id =
+      chosen(Column::WMO_ID) ? ",\"wmo_id\":\"" + wmo_id_text(entry.wmo) + "\"" : "";
+  return cformat("{\"wmo\":%d", entry.wmo) + wmo_id +
+         cformat(",\"wban\":%d,\"station\":", entry.wban) + json_string(initials_of(entry)) +
+         ",\"latitude\":" + json_number(entry.latitude, 2) +
          ",\"longitude\":" + json_number(entry.longitude, 2) +
          cformat(",\"elevation\":%d,", entry.elevation);
 }
@@ -158,14 +259,15 @@ void JsonLinesWriter::write(const Sounding& sounding, const StationRow& station)
   int16_t selected[MAX_LEVELS];
   const int32_t count = select_levels(sounding, selected);
   if (count == 0) return;
-  const std::string release = release_time_text(sounding.release_time);
-  const std::string head =
-      cached_station_text(station) + "\"time\":\"" +
-      iso_time(sounding.year, sounding.month, sounding.day, sounding.hour) +
-      "\",\"release_time\":" + (release.empty() ? "null" : "\"" + release + "\"") +
-      ",\"sonde_type\":" +
-      (sounding.sonde_type == MISSING_VALUE ? "null" : std::to_string(sounding.sonde_type)) +
-      ",\"levels\":[";
+  const std::string head = this->head(sounding, station);
+  if (!columns().empty()) {
+    OutputStream& out = stream_for_sounding();
+    char* end = out.reserve(head.size() + count * columns().size() * CELL_ROOM + 8);
+    end = put_chosen_levels(put_text(end, head), sounding, selected, count);
+    out.commit(put_text(end, "]}\n"));
+    if (out.error()) check_output();
+    return;
+  }
   // The members' names with their punctuation: {"kind":", ","pressure_hpa":, ... .
   static const std::string names[7] = {"{\"kind\":\"",
                                        std::string("\",\"") + LEVEL_COLUMNS[0] + "\":",
@@ -196,6 +298,43 @@ void JsonLinesWriter::write(const Sounding& sounding, const StationRow& station)
   end = put_text(end, "]}\n");
   out.commit(end);
   if (out.error()) check_output();
+}
+
+std::string JsonLinesWriter::head(const Sounding& sounding, const StationRow& station) {
+  const std::string release = release_time_text(sounding.release_time);
+  return cached_station_text(station) + "\"time\":\"" +
+         iso_time(sounding.year, sounding.month, sounding.day, sounding.hour) +
+         "\",\"release_time\":" + (release.empty() ? "null" : "\"" + release + "\"") +
+         ",\"sonde_type\":" +
+         (sounding.sonde_type == MISSING_VALUE ? "null" : std::to_string(sounding.sonde_type)) +
+         ",\"levels\":[";
+}
+
+char* JsonLinesWriter::put_chosen_levels(char* end, const Sounding& sounding,
+                                         const int16_t* selected, int32_t count) const {
+  std::vector<std::pair<Column, std::string>> members;  // each level column with its name
+  for (const Column column : columns()) {
+    if (!is_level_column(column)) continue;
+    members.emplace_back(column,
+                         (members.empty() ? "\"" : ",\"") + column_name(column, knots()) + "\":");
+  }
+  const DerivedNeed need(columns());
+  for (int32_t s = 0; s < count; ++s) {
+    const SoundingLevel& level = sounding.levels[selected[s]];
+    const DerivedValues derived = need.of(level, knots());
+    if (s > 0) *end++ = ',';
+    *end++ = '{';
+    for (const auto& [column, name] : members) {
+      end = put_text(end, name);
+      if (column == Column::KIND) *end++ = '"';
+      char* const value = end;
+      end = put_level_cell(end, column, level, knots(), derived);
+      if (column == Column::KIND) *end++ = '"';
+      if (end == value) end = put_text(end, "null");
+    }
+    *end++ = '}';
+  }
+  return end;
 }
 
 }  // namespace wxfetch

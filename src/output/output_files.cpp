@@ -41,6 +41,18 @@ std::string OutputFiles::unused_path(const std::string& name) {
   return path;
 }
 
+std::string OutputFiles::claim_path(const std::string& name) {
+  close_file();
+  const std::string path = unused_path(name);
+  reporter_.file_opened(path);
+  return path;
+}
+
+void OutputFiles::own_file_failed(int error_number) {
+  reporter_.write_failed(error_number);
+  throw ProgramExit{0};  // a reporter that returned
+}
+
 void OutputFiles::open_file(const std::string& name) {
   for (;;) {
     close_file();

@@ -51,6 +51,11 @@ class OutputFiles {
   void open_file(const std::string& name);
   // Closes the stream's open file, if any; a failure to write its text goes to the reporter.
   void close_file();
+  // For a writer that writes its files itself (NetCDF): closes the stream's open file and
+  // returns the path open_file would open for `name`, reported as opened.
+  std::string claim_path(const std::string& name);
+  // Such a writer's file could not be written (`error_number` tells why): ends the program.
+  [[noreturn]] void own_file_failed(int error_number);
   // Sends the stream's write error, if its error indicator is set, to the reporter.
   void check() {
     if (stream_error()) write_failed();

@@ -107,6 +107,32 @@ TEST_F(OpenFormats, JsonLinesHoldOneObjectPerSoundingWithNullForAbsentValues) {
             "-40.1,\"dew_point_c\":null,\"wind_direction_deg\":40,\"wind_speed_kt\":39.1}]}\n");
 }
 
+TEST_F(OpenFormats, ChosenColumnsComeInTheirOrderAndTheDefaultStaysAsItWas) {
+  for (const char* format : {"csv", "json"}) {
+    EXPECT_EQ(wxget({"--format", format, "--columns", "default"}), wxget({"--format", format}));
+  }
+  EXPECT_EQ(wxget({"--format", "csv", "--levels", "mandatory", "--columns",
+                   "wmo_id,latitude,elevation_m,kind,temperature_c,relative_humidity_pct,"
+                   "mixing_ratio_gkg,u_wind_ms,time"}),
+            "wmo_id,latitude,elevation_m,kind,temperature_c,relative_humidity_pct,"
+            "mixing_ratio_gkg,u_wind_ms,time\n"
+            "72469,39.77,1611,surface,-9.9,45.8,1.00,-3.1,1999-03-01T00:00Z\n"
+            "72469,39.77,1611,mandatory,,,,,1999-03-01T00:00Z\n"
+            "03808,50.22,88,surface,-0.5,92.9,3.40,0.0,1999-03-01T12:00Z\n"
+            "03808,50.22,88,mandatory,-2.0,92.9,3.08,-0.1,1999-03-01T12:00Z\n"
+            "03808,50.22,88,mandatory,-10.1,66.8,1.40,-2.7,1999-03-01T12:00Z\n"
+            "03808,50.22,88,mandatory,-20.0,40.6,0.46,-6.0,1999-03-01T12:00Z\n"
+            "03808,50.22,88,mandatory,-40.1,,,-12.9,1999-03-01T12:00Z\n");
+  const std::string json = wxget({"--format", "json", "--levels", "mandatory", "--units", "kt",
+                                  "--columns", "wmo_id,pressure_hpa,v_wind_kt,kind"});
+  EXPECT_EQ(json.substr(0, json.find('\n') + 1),
+            "{\"wmo\":72469,\"wmo_id\":\"72469\",\"wban\":23062,\"station\":\"DNR\","
+            "\"latitude\":39.77,\"longitude\":-104.87,\"elevation\":1611,"
+            "\"time\":\"1999-03-01T00:00Z\",\"release_time\":\"23:09\",\"sonde_type\":52,"
+            "\"levels\":[{\"pressure_hpa\":829.5,\"v_wind_kt\":4.0,\"kind\":\"surface\"},"
+            "{\"pressure_hpa\":1000.0,\"v_wind_kt\":null,\"kind\":\"mandatory\"}]}\n");
+}
+
 TEST(LevelText, NumbersAndTextsOfTheOpenFormats) {
   struct Case {
     int64_t tenths;
