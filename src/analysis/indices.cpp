@@ -104,8 +104,8 @@ void standard_level_indices(const Profile& profile, const Environment& env, doub
     ix.sweat = sweat_index(d850, ix.total_totals, winds_of(profile, surface_pressure));
   }
   if (present(t850) && present(d850)) {
-    const ParcelPath path = lift_parcel(850, t850 + ZERO_CELSIUS, d850 + ZERO_CELSIUS, env);
-    ix.showalter = t500 + ZERO_CELSIUS - parcel_at_500(path, false);
+    ix.showalter = t500 + ZERO_CELSIUS -
+                   lifted_temperature(850, t850 + ZERO_CELSIUS, d850 + ZERO_CELSIUS, 500, env);
   }
 }
 

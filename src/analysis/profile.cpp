@@ -127,13 +127,30 @@ double value_at(const Series& s, double pressure) {
   return s.values[i - 1] + f * (s.values[i] - s.values[i - 1]);
 }
 
+namespace {
+
+// The integral over p from p1 up to p0 (p0 > p1) of a value that is v0 at p0 and v1 at p1 and
+// linear in ln p between: with L(p) = ln(p / p0) / ln(p1 / p0),
+// v0 (p0 - p1) + (v1 - v0) integral of L dp, and integral of ln p dp = p ln p - p.
+double segment_integral(double p0, double v0, double p1, double v1) {
+  const double x0 = std::log(p0), x1 = std::log(p1);
+  const double integral_of_log = (p0 * x0 - p0) - (p1 * x1 - p1);  // of ln p, from p1 to p0
+  const double integral_of_l = (integral_of_log - x0 * (p0 - p1)) / (x1 - x0);
+  return v0 * (p0 - p1) + (v1 - v0) * integral_of_l;
+}
+
+}  // namespace
+
 double layer_mean(const Series& s, double bottom, double top) {
   if (s.empty() || bottom > s.bottom() || top < s.top() || !(bottom > top)) return ABSENT;
-  const int steps = std::max(1, static_cast<int>(std::ceil(bottom - top)));
-  const double h = (bottom - top) / steps;
   double sum = 0;
-  for (int i = 0; i < steps; ++i) {
-    sum += 0.5 * (value_at(s, bottom - i * h) + value_at(s, bottom - (i + 1) * h)) * h;
+  double p0 = bottom, v0 = value_at(s, bottom);
+  for (size_t i = 0; i < s.pressures.size() && p0 > top; ++i) {
+    if (s.pressures[i] >= p0) continue;
+    const double p1 = std::max(s.pressures[i], top);
+    const double v1 = p1 == s.pressures[i] ? s.values[i] : value_at(s, p1);
+    sum += segment_integral(p0, v0, p1, v1);
+    p0 = p1, v0 = v1;
   }
   return sum / (bottom - top);
 }

@@ -84,7 +84,8 @@ struct Series {
 double value_at(const Series& series, double pressure);
 
 // The pressure-weighted mean of the series between pressures `bottom` and `top` (bottom > top),
-// integrated in steps of at most 1 hPa; NaN when the series does not cover the layer.
+// integrated exactly for the series linear in ln p between its samples; NaN when the series does
+// not cover the layer.
 double layer_mean(const Series& series, double bottom, double top);
 
 // The samples of one level field at and above the surface level (pressure at most the

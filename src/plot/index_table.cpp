@@ -1,18 +1,22 @@
 #include "plot/index_table.h"
 
-#include <cstdio>
+#include <charconv>
+#include <string_view>
 
 namespace wxfetch {
 
 std::string index_text(double value, int decimals) {
   if (!present(value) || !std::isfinite(value)) return "";
-  char text[48];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  char text[400];  // the widest double in fixed notation with a few decimals
+  const auto [end, error] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  if (error != std::errc()) return "";
+  const std::string_view written(text, static_cast<size_t>(end - text));
   // "-0.00" reads as a sign that the value does not have.
-  if (std::string_view(text).find_first_not_of("-0.") == std::string_view::npos && text[0] == '-') {
-    return text + 1;
+  if (written.find_first_not_of("-0.") == std::string_view::npos && text[0] == '-') {
+    return std::string(written.substr(1));
   }
-  return text;
+  return std::string(written);
 }
 
 std::string index_csv_header() {

@@ -183,7 +183,7 @@ std::string parcel_lines(const ParcelPath& path) {
     if (p < P_TOP) break;
     const double tp = path.temperature[i] - ZERO_CELSIUS;
     const double te = path.env_temperature[i] - ZERO_CELSIUS;
-    if (i % 8 == 0 || i + 1 == path.pressures.size()) parcel.emplace_back(tp, p);
+    parcel.emplace_back(tp, p);
     if (tp > te) {
       warm.emplace_back(tp, p);
       env.emplace_back(te, p);

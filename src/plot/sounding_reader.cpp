@@ -1,6 +1,9 @@
 #include "plot/sounding_reader.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,20 +33,34 @@ std::vector<std::string_view> split_lines(std::string_view text) {
   return lines;
 }
 
-// The blank-separated integers of `line`; nullopt when a word is not an integer.
-std::optional<std::vector<long>> integers(std::string_view line) {
-  std::vector<long> values;
-  const std::string copy(line);
-  const char* p = copy.c_str();
+// Reads the blank-separated integers of `line` into `values`, the first N of them; returns how
+// many there are, or -1 when a word is not an integer. As strtol has it, a sign may lead and a
+// number past the range of long is taken as its limit.
+template <size_t N>
+int integers(std::string_view line, std::array<long, N>& values) {
+  int count = 0;
+  const char* p = line.data();
+  const char* const end = line.data() + line.size();
   while (true) {
-    while (*p == ' ' || *p == '\t') ++p;
-    if (*p == '\0') return values;
-    char* end = nullptr;
-    const long v = std::strtol(p, &end, 10);
-    if (end == p || (*end != '\0' && *end != ' ' && *end != '\t')) return std::nullopt;
-    values.push_back(v);
-    p = end;
+    while (p != end && (*p == ' ' || *p == '\t')) ++p;
+    if (p == end) return count;
+    const char* start = p;
+    if (*start == '+' && start + 1 != end && *(start + 1) != '-') ++start;
+    long v = 0;
+    const auto [next, error] = std::from_chars(start, end, v);
+    if (next == start) return -1;
+    if (error == std::errc::result_out_of_range) v = *start == '-' ? LONG_MIN : LONG_MAX;
+    if (next != end && *next != ' ' && *next != '\t') return -1;
+    if (count < static_cast<int>(N)) values[static_cast<size_t>(count)] = v;
+    ++count;
+    p = next;
   }
+}
+
+// The line type: the single integer in the first 7 columns, -1 when there is none.
+long line_type(std::string_view line) {
+  std::array<long, 1> type{};
+  return integers(line.substr(0, std::min<size_t>(line.size(), 7)), type) == 1 ? type[0] : -1;
 }
 
 std::string problem(const std::string& name, size_t line, const std::string& what) {
@@ -54,7 +71,7 @@ std::string problem(const std::string& name, size_t line, const std::string& wha
 struct KvtBlock {
   Profile profile;
   bool knots = true;
-  std::vector<std::vector<long>> levels;
+  std::vector<std::array<long, 7>> levels;
 };
 
 constexpr const char* MONTHS[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
@@ -92,8 +109,7 @@ bool parse_station_line(std::string_view line, StationInfo& s) {
 
 // The type 3 line: initials in the 13 columns after the line type, wind units tag last.
 bool parse_units_line(std::string_view line, KvtBlock& block) {
-  const auto type = integers(line.substr(0, std::min<size_t>(line.size(), 7)));
-  if (!type || type->size() != 1 || (*type)[0] != 3 || line.size() < 10) return false;
+  if (line_type(line) != 3 || line.size() < 10) return false;
   std::string_view initials = line.substr(8, std::min<size_t>(13, line.size() - 8));
   while (!initials.empty() && initials.front() == ' ') initials.remove_prefix(1);
   while (!initials.empty() && initials.back() == ' ') initials.remove_suffix(1);
@@ -142,15 +158,14 @@ bool read_kvt_header(const std::vector<std::string_view>& lines, size_t i, KvtBl
   if (!parse_station_line(lines[i + 1], block.profile.station)) {
     return fail(i + 1, "bad station line (1)");
   }
-  const auto two = integers(lines[i + 2]);
-  if (!two || two->empty() || (*two)[0] != 2) return fail(i + 2, "bad line of type 2");
+  std::array<long, 1> two{};
+  if (integers(lines[i + 2], two) < 1 || two[0] != 2) return fail(i + 2, "bad line of type 2");
   if (!parse_units_line(lines[i + 3], block)) return fail(i + 3, "bad line of type 3");
   return true;
 }
 
 bool starts_block(std::string_view line) {
-  const auto first = integers(line.substr(0, std::min<size_t>(line.size(), 7)));
-  return first && first->size() == 1 && (*first)[0] == 254;
+  return line_type(line) == 254;
 }
 
 }  // namespace
@@ -172,12 +187,12 @@ ReadResult read_kvt(std::string_view text, const std::string& name) {
     size_t j = i + (header_ok ? 4 : 1);
     bool levels_ok = header_ok;
     for (; j < lines.size() && !starts_block(lines[j]); ++j) {
-      const auto columns = integers(lines[j]);
-      if (levels_ok && (!columns || columns->size() != 7)) {
+      std::array<long, 7> columns{};
+      if (levels_ok && integers(lines[j], columns) != 7) {
         result.problems.push_back(problem(name, j, "bad level line; sounding left out"));
         levels_ok = false;
       }
-      if (levels_ok) block.levels.push_back(*columns);
+      if (levels_ok) block.levels.push_back(columns);
     }
     if (levels_ok) finish_block(block, result);
     i = j;

@@ -1,0 +1,174 @@
+#include "analysis/pseudo_adiabat.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include "analysis/thermo.h"
+
+namespace wxfetch {
+
+namespace {
+
+// The table's pressures: ln p from ln 1100 down past ln 0.1 in steps of STEP.
+const double LOG_BOTTOM = std::log(1100.0);
+constexpr double STEP = 0.04;
+constexpr int NODES = 234;
+constexpr int SUBSTEPS = 2;  // Runge-Kutta steps between two table pressures
+
+// The table's adiabats: 1000-hPa temperatures from COLDEST_ROW, one kelvin apart.
+constexpr double COLDEST_ROW = ZERO_CELSIUS - 90;
+constexpr int ROWS = 151;
+constexpr double MIN_TABLE_PRESSURE = 0.1;
+
+double log_pressure_of(int node) {
+  return LOG_BOTTOM - STEP * node;
+}
+
+// The table interval [node, node + 1] holding `log_pressure`, kept within [low, high - 1].
+int interval_of(double log_pressure, int low, int high) {
+  const int node = static_cast<int>(std::floor((LOG_BOTTOM - log_pressure) / STEP));
+  return std::clamp(node, low, std::max(low, high - 1));
+}
+
+double rk4_step(double t, double x, double h) {
+  const auto f = [](double temperature, double log_p) {
+    return moist_log_lapse_rate(temperature, std::exp(log_p));
+  };
+  const double k1 = f(t, x);
+  const double k2 = f(t + 0.5 * h * k1, x + 0.5 * h);
+  const double k3 = f(t + 0.5 * h * k2, x + 0.5 * h);
+  const double k4 = f(t + h * k3, x + h);
+  return t + h * (k1 + 2 * k2 + 2 * k3 + k4) / 6.0;
+}
+
+// Integrates the adiabat through `t` at ln p `x` to the table pressures first..last (first at
+// or below x in height) and writes their temperatures and slopes.
+void march(double t, double x, int first, int last, double* temperature, double* slope) {
+  const double to_first = log_pressure_of(first) - x;
+  const int steps = std::max(1, static_cast<int>(std::ceil(std::fabs(to_first) / STEP * 4)));
+  for (int i = 0; i < steps; ++i) t = rk4_step(t, x + i * to_first / steps, to_first / steps);
+  for (int node = first; node <= last; ++node) {
+    const double xn = log_pressure_of(node);
+    if (node > first) {
+      for (int i = 0; i < SUBSTEPS; ++i) {
+        t = rk4_step(t, xn + STEP - i * STEP / SUBSTEPS, -STEP / SUBSTEPS);
+      }
+    }
+    temperature[node - first] = t;
+    slope[node - first] = moist_log_lapse_rate(t, std::exp(xn));
+  }
+}
+
+// Cubic Hermite interpolation at `x` in the interval starting at `node` of rows given from
+// `first`.
+double hermite(const double* temperature, const double* slope, int first, int node, double x) {
+  const double u = (log_pressure_of(node) - x) / STEP;
+  const double u2 = u * u, u3 = u2 * u;
+  const int i = node - first;
+  return (2 * u3 - 3 * u2 + 1) * temperature[i] + (u3 - 2 * u2 + u) * -STEP * slope[i] +
+         (-2 * u3 + 3 * u2) * temperature[i + 1] + (u3 - u2) * -STEP * slope[i + 1];
+}
+
+// The rows are integrated when first needed: a set of soundings uses a few dozen of them.
+class Table {
+ public:
+  Table() : temperature_(ROWS * NODES), slope_(ROWS * NODES), built_(ROWS) {}
+  // Row `row`'s temperatures and slopes at all the table's pressures.
+  const double* temperature(int row) const { return &temperature_[index(row)]; }
+  const double* slope(int row) const { return &slope_[index(row)]; }
+  double at(int row, int node, double x) const {
+    return hermite(temperature(row), slope(row), 0, node, x);
+  }
+
+ private:
+  size_t index(int row) const {
+    const size_t at = static_cast<size_t>(row) * NODES;
+    std::call_once(built_[static_cast<size_t>(row)], [&] {
+      march(COLDEST_ROW + row, std::log(1000.0), 0, NODES - 1, &temperature_[at], &slope_[at]);
+    });
+    return at;
+  }
+  mutable std::vector<double> temperature_, slope_;
+  mutable std::vector<std::once_flag> built_;
+};
+
+const Table& table() {
+  static const Table instance;
+  return instance;
+}
+
+// The weights of cubic Lagrange interpolation through rows -1, 0, 1, 2 at `u`.
+void lagrange_weights(double u, double w[4]) {
+  w[0] = -u * (u - 1) * (u - 2) / 6;
+  w[1] = (u + 1) * (u - 1) * (u - 2) / 2;
+  w[2] = -(u + 1) * u * (u - 2) / 2;
+  w[3] = (u + 1) * u * (u - 1) / 6;
+}
+
+// The row `a` and fraction `u` (0-1) between rows a and a + 1 of the adiabat through `t` at
+// `x` (in interval `node`); false when it lies outside the rows that cubic interpolation can
+// use.
+bool find_row(const Table& tab, double t, double x, int node, int& a, double& u) {
+  int lo = 1, hi = ROWS - 2;
+  if (!(tab.at(lo, node, x) <= t && t < tab.at(hi, node, x))) return false;
+  while (hi - lo > 1) {
+    const int mid = (lo + hi) / 2;
+    (tab.at(mid, node, x) <= t ? lo : hi) = mid;
+  }
+  a = lo;
+  double y[4];
+  for (int k = 0; k < 4; ++k) y[k] = tab.at(a - 1 + k, node, x);
+  u = (t - y[1]) / (y[2] - y[1]);
+  for (int iteration = 0; iteration < 8; ++iteration) {
+    double w[4];
+    lagrange_weights(u, w);
+    const double value = w[0] * y[0] + w[1] * y[1] + w[2] * y[2] + w[3] * y[3];
+    u += (t - value) / (y[2] - y[1]);
+  }
+  return true;
+}
+
+}  // namespace
+
+double moist_log_lapse_rate(double temperature, double pressure) {
+  if (temperature < 120) return KAPPA * temperature;
+  return moist_lapse_rate(temperature, pressure) * pressure;
+}
+
+MoistAdiabat moist_adiabat_through(double temperature, double pressure, double top_pressure) {
+  const double x = std::log(std::clamp(pressure, MIN_TABLE_PRESSURE, 1100.0));
+  const double x_top = std::log(std::clamp(top_pressure, MIN_TABLE_PRESSURE, 1100.0));
+  MoistAdiabat adiabat;
+  adiabat.first_ = interval_of(x, 0, NODES - 1);
+  const int last = std::max(adiabat.first_ + 1, interval_of(x_top, 0, NODES - 1) + 1);
+  const size_t count = static_cast<size_t>(last - adiabat.first_ + 1);
+  adiabat.temperature_.assign(count, 0.0);
+  adiabat.slope_.assign(count, 0.0);
+  const Table& tab = table();
+  int a = 0;
+  double u = 0;
+  if (!find_row(tab, temperature, x, adiabat.first_, a, u)) {
+    march(temperature, x, adiabat.first_, last, adiabat.temperature_.data(), adiabat.slope_.data());
+    return adiabat;
+  }
+  double w[4];
+  lagrange_weights(u, w);
+  const double* t[4];
+  const double* s[4];
+  for (int k = 0; k < 4; ++k) t[k] = tab.temperature(a - 1 + k), s[k] = tab.slope(a - 1 + k);
+  for (size_t i = 0; i < count; ++i) {
+    const size_t n = static_cast<size_t>(adiabat.first_) + i;
+    adiabat.temperature_[i] = w[0] * t[0][n] + w[1] * t[1][n] + w[2] * t[2][n] + w[3] * t[3][n];
+    adiabat.slope_[i] = w[0] * s[0][n] + w[1] * s[1][n] + w[2] * s[2][n] + w[3] * s[3][n];
+  }
+  return adiabat;
+}
+
+double MoistAdiabat::temperature(double log_pressure) const {
+  const int last = first_ + static_cast<int>(temperature_.size()) - 1;
+  const int node = interval_of(log_pressure, first_, last);
+  return hermite(temperature_.data(), slope_.data(), first_, node, log_pressure);
+}
+
+}  // namespace wxfetch
