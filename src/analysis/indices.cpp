@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/severe.h"
 #include "analysis/thermo.h"
 
 namespace wxfetch {
@@ -198,9 +199,9 @@ SoundingAnalysis analyse_sounding(const Profile& profile) {
   if (present(sfc.temperature) && present(sfc.dew_point)) {
     result.surface_parcel = lift_parcel(sfc.pressure, sfc.temperature + ZERO_CELSIUS,
                                         sfc.dew_point + ZERO_CELSIUS, env);
-    const ParcelEnergy e = parcel_energy(result.surface_parcel, true);
-    if (!result.surface_parcel.empty()) ix.sb_cape = e.cape, ix.sb_cin = e.cin;
   }
+  severe_weather_indices(profile, s, env, result);
+  ix.sb_cape = ix.sb.cape, ix.sb_cin = ix.sb.cin;
   return result;
 }
 

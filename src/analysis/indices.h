@@ -4,10 +4,18 @@
 // index that cannot be computed is NaN.
 #pragma once
 
+#include "analysis/kinematics.h"
 #include "analysis/parcel.h"
 #include "analysis/profile.h"
 
 namespace wxfetch {
+
+// What a lifted parcel gives with virtual temperature: energies (J/kg) and levels (hPa, and the
+// LCL's height in m above ground).
+struct ParcelSummary {
+  double cape = ABSENT, cin = ABSENT;
+  double lcl = ABSENT, lcl_height = ABSENT, lfc = ABSENT, el = ABSENT;
+};
 
 struct Indices {
   double showalter = ABSENT;
@@ -35,47 +43,106 @@ struct Indices {
   double precipitable_water = ABSENT;        // mm
   double sb_cape = ABSENT;
   double sb_cin = ABSENT;
+  // The surface, mixed-layer (lowest 100 hPa) and most-unstable parcels, virtual temperature.
+  ParcelSummary sb, ml, mu;
+  double mu_start = ABSENT;  // hPa, where the most unstable parcel starts
+  // Kinematics (m/s, m2/s2) for the ground up to 1, 3 and 6 km.
+  double shear_1km = ABSENT, shear_3km = ABSENT, shear_6km = ABSENT;
+  double right_direction = ABSENT, right_speed = ABSENT;  // degrees, knots
+  double left_direction = ABSENT, left_speed = ABSENT;
+  double srh_1km = ABSENT, srh_3km = ABSENT;
+  double lapse_rate_0_3km = ABSENT, lapse_rate_700_500 = ABSENT;  // C/km
+  double freezing_level = ABSENT, wet_bulb_zero = ABSENT;         // m above ground
+  double stp = ABSENT, scp = ABSENT;
+  // The same shears in knots, for the columns.
+  double shear_1km_kt = ABSENT, shear_3km_kt = ABSENT, shear_6km_kt = ABSENT;
 };
 
-// One output column: its name in the CSV header and JSON, the member, and the decimals printed.
+// One output column: its name in the CSV header and JSON, the value, the decimals printed, and
+// for people a short label and the unit ("" for none).
 struct IndexColumn {
   const char* name;
-  double Indices::*member;
+  double (*value)(const Indices&);
   int decimals;
+  const char* label;
+  const char* unit;
 };
 
+// The member as a function, so that a column can name a member of a member.
+#define WX_INDEX(path) [](const Indices& ix) { return ix.path; }
+
 inline constexpr IndexColumn INDEX_COLUMNS[] = {
-    {"showalter", &Indices::showalter, 2},
-    {"lifted_index", &Indices::lifted_index, 2},
-    {"lifted_index_virtual", &Indices::lifted_index_virtual, 2},
-    {"sweat", &Indices::sweat, 2},
-    {"k_index", &Indices::k_index, 2},
-    {"cross_totals", &Indices::cross_totals, 2},
-    {"vertical_totals", &Indices::vertical_totals, 2},
-    {"total_totals", &Indices::total_totals, 2},
-    {"cape", &Indices::cape, 2},
-    {"cape_virtual", &Indices::cape_virtual, 2},
-    {"cin", &Indices::cin, 2},
-    {"cin_virtual", &Indices::cin_virtual, 2},
-    {"el_hpa", &Indices::el, 2},
-    {"el_virtual_hpa", &Indices::el_virtual, 2},
-    {"lfc_hpa", &Indices::lfc, 2},
-    {"lfc_virtual_hpa", &Indices::lfc_virtual, 2},
-    {"bulk_richardson", &Indices::bulk_richardson, 2},
-    {"lcl_temperature_k", &Indices::lcl_temperature, 2},
-    {"lcl_pressure_hpa", &Indices::lcl_pressure, 2},
-    {"mixed_layer_theta_k", &Indices::mixed_layer_theta, 2},
-    {"mixed_layer_mixing_ratio_gkg", &Indices::mixed_layer_mixing_ratio, 2},
-    {"thickness_1000_500_m", &Indices::thickness, 0},
-    {"precipitable_water_mm", &Indices::precipitable_water, 2},
-    {"sb_cape", &Indices::sb_cape, 2},
-    {"sb_cin", &Indices::sb_cin, 2},
+    {"showalter", WX_INDEX(showalter), 2, "Showalter index", "K"},
+    {"lifted_index", WX_INDEX(lifted_index), 2, "Lifted index", "K"},
+    {"lifted_index_virtual", WX_INDEX(lifted_index_virtual), 2, "Lifted index, virtual", "K"},
+    {"sweat", WX_INDEX(sweat), 2, "SWEAT index", ""},
+    {"k_index", WX_INDEX(k_index), 2, "K index", "K"},
+    {"cross_totals", WX_INDEX(cross_totals), 2, "Cross totals", "K"},
+    {"vertical_totals", WX_INDEX(vertical_totals), 2, "Vertical totals", "K"},
+    {"total_totals", WX_INDEX(total_totals), 2, "Total totals", "K"},
+    {"cape", WX_INDEX(cape), 2, "CAPE", "J/kg"},
+    {"cape_virtual", WX_INDEX(cape_virtual), 2, "CAPE, virtual", "J/kg"},
+    {"cin", WX_INDEX(cin), 2, "CIN", "J/kg"},
+    {"cin_virtual", WX_INDEX(cin_virtual), 2, "CIN, virtual", "J/kg"},
+    {"el_hpa", WX_INDEX(el), 2, "Equilibrium level", "hPa"},
+    {"el_virtual_hpa", WX_INDEX(el_virtual), 2, "Equilibrium level, virtual", "hPa"},
+    {"lfc_hpa", WX_INDEX(lfc), 2, "Level of free convection", "hPa"},
+    {"lfc_virtual_hpa", WX_INDEX(lfc_virtual), 2, "Level of free convection, virtual", "hPa"},
+    {"bulk_richardson", WX_INDEX(bulk_richardson), 2, "Bulk Richardson number", ""},
+    {"lcl_temperature_k", WX_INDEX(lcl_temperature), 2, "LCL temperature", "K"},
+    {"lcl_pressure_hpa", WX_INDEX(lcl_pressure), 2, "LCL pressure", "hPa"},
+    {"mixed_layer_theta_k", WX_INDEX(mixed_layer_theta), 2, "Mixed layer (500 m) theta", "K"},
+    {"mixed_layer_mixing_ratio_gkg", WX_INDEX(mixed_layer_mixing_ratio), 2,
+     "Mixed layer (500 m) mixing ratio", "g/kg"},
+    {"thickness_1000_500_m", WX_INDEX(thickness), 0, "1000-500 hPa thickness", "m"},
+    {"precipitable_water_mm", WX_INDEX(precipitable_water), 2, "Precipitable water", "mm"},
+    {"sb_cape", WX_INDEX(sb_cape), 2, "Surface-based CAPE", "J/kg"},
+    {"sb_cin", WX_INDEX(sb_cin), 2, "Surface-based CIN", "J/kg"},
+    {"sb_lcl_hpa", WX_INDEX(sb.lcl), 1, "Surface-based LCL", "hPa"},
+    {"sb_lcl_m_agl", WX_INDEX(sb.lcl_height), 0, "Surface-based LCL height", "m AGL"},
+    {"sb_lfc_hpa", WX_INDEX(sb.lfc), 1, "Surface-based LFC", "hPa"},
+    {"sb_el_hpa", WX_INDEX(sb.el), 1, "Surface-based EL", "hPa"},
+    {"ml_cape_jkg", WX_INDEX(ml.cape), 1, "Mixed-layer (100 hPa) CAPE", "J/kg"},
+    {"ml_cin_jkg", WX_INDEX(ml.cin), 1, "Mixed-layer CIN", "J/kg"},
+    {"ml_lcl_hpa", WX_INDEX(ml.lcl), 1, "Mixed-layer LCL", "hPa"},
+    {"ml_lcl_m_agl", WX_INDEX(ml.lcl_height), 0, "Mixed-layer LCL height", "m AGL"},
+    {"ml_lfc_hpa", WX_INDEX(ml.lfc), 1, "Mixed-layer LFC", "hPa"},
+    {"ml_el_hpa", WX_INDEX(ml.el), 1, "Mixed-layer EL", "hPa"},
+    {"mu_start_hpa", WX_INDEX(mu_start), 1, "Most-unstable parcel's start", "hPa"},
+    {"mu_cape_jkg", WX_INDEX(mu.cape), 1, "Most-unstable CAPE", "J/kg"},
+    {"mu_cin_jkg", WX_INDEX(mu.cin), 1, "Most-unstable CIN", "J/kg"},
+    {"mu_lcl_hpa", WX_INDEX(mu.lcl), 1, "Most-unstable LCL", "hPa"},
+    {"mu_lfc_hpa", WX_INDEX(mu.lfc), 1, "Most-unstable LFC", "hPa"},
+    {"mu_el_hpa", WX_INDEX(mu.el), 1, "Most-unstable EL", "hPa"},
+    {"shear_0_1km_ms", WX_INDEX(shear_1km), 1, "Bulk shear 0-1 km", "m/s"},
+    {"shear_0_1km_kt", WX_INDEX(shear_1km_kt), 1, "Bulk shear 0-1 km", "kt"},
+    {"shear_0_3km_ms", WX_INDEX(shear_3km), 1, "Bulk shear 0-3 km", "m/s"},
+    {"shear_0_3km_kt", WX_INDEX(shear_3km_kt), 1, "Bulk shear 0-3 km", "kt"},
+    {"shear_0_6km_ms", WX_INDEX(shear_6km), 1, "Bulk shear 0-6 km", "m/s"},
+    {"shear_0_6km_kt", WX_INDEX(shear_6km_kt), 1, "Bulk shear 0-6 km", "kt"},
+    {"bunkers_right_direction_deg", WX_INDEX(right_direction), 0, "Right mover from", "deg"},
+    {"bunkers_right_speed_kt", WX_INDEX(right_speed), 1, "Right mover speed", "kt"},
+    {"bunkers_left_direction_deg", WX_INDEX(left_direction), 0, "Left mover from", "deg"},
+    {"bunkers_left_speed_kt", WX_INDEX(left_speed), 1, "Left mover speed", "kt"},
+    {"srh_0_1km_m2s2", WX_INDEX(srh_1km), 1, "Storm-relative helicity 0-1 km", "m2/s2"},
+    {"srh_0_3km_m2s2", WX_INDEX(srh_3km), 1, "Storm-relative helicity 0-3 km", "m2/s2"},
+    {"lapse_rate_0_3km_c_km", WX_INDEX(lapse_rate_0_3km), 2, "Lapse rate 0-3 km", "C/km"},
+    {"lapse_rate_700_500_c_km", WX_INDEX(lapse_rate_700_500), 2, "Lapse rate 700-500 hPa",
+     "C/km"},
+    {"freezing_level_m_agl", WX_INDEX(freezing_level), 0, "Freezing level", "m AGL"},
+    {"wet_bulb_zero_m_agl", WX_INDEX(wet_bulb_zero), 0, "Wet-bulb zero", "m AGL"},
+    {"stp_fixed", WX_INDEX(stp), 2, "Significant tornado parameter", ""},
+    {"scp_fixed", WX_INDEX(scp), 2, "Supercell composite parameter", ""},
 };
+
+#undef WX_INDEX
 
 // The indices and the surface parcel's path (for drawing).
 struct SoundingAnalysis {
   Indices indices;
   ParcelPath surface_parcel;
+  WindProfile winds;    // m above ground, m/s
+  StormMotions storms;  // the Bunkers motions, m/s
 };
 
 SoundingAnalysis analyse_sounding(const Profile& profile);

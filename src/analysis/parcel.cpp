@@ -21,6 +21,10 @@ void add_sample(ParcelPath& path, double log_pressure, double pressure) {
 // ln p.
 void sample_pressures(ParcelPath& path, double bottom, const Environment& env) {
   double last = std::log(bottom);
+  const size_t expected = env.log_pressures.size() +
+                          static_cast<size_t>((last - env.log_pressures.back()) / PARCEL_STEP) + 2;
+  path.log_pressures.reserve(expected);
+  path.pressures.reserve(expected);
   add_sample(path, last, bottom);
   const auto reach = [&](double x, double p) {
     const int steps = std::max(1, static_cast<int>(std::ceil((last - x) / PARCEL_STEP)));

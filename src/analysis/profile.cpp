@@ -167,4 +167,15 @@ Series series_of(const Profile& profile, double ProfileLevel::*field, double sur
   return s;
 }
 
+Series height_series(const Profile& profile) {
+  Series s;
+  for (const ProfileLevel& level : profile.levels) {
+    if (!present(level.pressure) || !present(level.height)) continue;
+    if (!s.empty() && level.pressure >= s.pressures.back()) continue;
+    s.pressures.push_back(level.pressure);
+    s.values.push_back(level.height);
+  }
+  return s;
+}
+
 }  // namespace wxfetch

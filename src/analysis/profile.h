@@ -92,4 +92,7 @@ double layer_mean(const Series& series, double bottom, double top);
 // surface's), skipping levels where it is absent. `field` is a member pointer of ProfileLevel.
 Series series_of(const Profile& profile, double ProfileLevel::*field, double surface_pressure);
 
+// The heights (m) of the levels that have a pressure and a height, by falling pressure.
+Series height_series(const Profile& profile);
+
 }  // namespace wxfetch

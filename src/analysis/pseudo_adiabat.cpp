@@ -136,11 +136,14 @@ double moist_log_lapse_rate(double temperature, double pressure) {
   return moist_lapse_rate(temperature, pressure) * pressure;
 }
 
-MoistAdiabat moist_adiabat_through(double temperature, double pressure, double top_pressure) {
-  const double x = std::log(std::clamp(pressure, MIN_TABLE_PRESSURE, 1100.0));
-  const double x_top = std::log(std::clamp(top_pressure, MIN_TABLE_PRESSURE, 1100.0));
+// The adiabat through `temperature` at `pressure`, made for the pressures from `bottom_pressure`
+// (at least `pressure`) up to `top_pressure`.
+MoistAdiabat adiabat_between(double temperature, double pressure, double bottom_pressure,
+                             double top_pressure) {
+  const auto log_of = [](double p) { return std::log(std::clamp(p, MIN_TABLE_PRESSURE, 1100.0)); };
+  const double x = log_of(pressure), x_top = log_of(top_pressure);
   MoistAdiabat adiabat;
-  adiabat.first_ = interval_of(x, 0, NODES - 1);
+  adiabat.first_ = interval_of(log_of(std::max(pressure, bottom_pressure)), 0, NODES - 1);
   const int last = std::max(adiabat.first_ + 1, interval_of(x_top, 0, NODES - 1) + 1);
   const size_t count = static_cast<size_t>(last - adiabat.first_ + 1);
   adiabat.temperature_.assign(count, 0.0);
@@ -148,7 +151,7 @@ MoistAdiabat moist_adiabat_through(double temperature, double pressure, double t
   const Table& tab = table();
   int a = 0;
   double u = 0;
-  if (!find_row(tab, temperature, x, adiabat.first_, a, u)) {
+  if (!find_row(tab, temperature, x, interval_of(x, 0, NODES - 1), a, u)) {
     march(temperature, x, adiabat.first_, last, adiabat.temperature_.data(), adiabat.slope_.data());
     return adiabat;
   }
@@ -163,6 +166,17 @@ MoistAdiabat moist_adiabat_through(double temperature, double pressure, double t
     adiabat.slope_[i] = w[0] * s[0][n] + w[1] * s[1][n] + w[2] * s[2][n] + w[3] * s[3][n];
   }
   return adiabat;
+}
+
+MoistAdiabat moist_adiabat_through(double temperature, double pressure, double top_pressure) {
+  return adiabat_between(temperature, pressure, pressure, top_pressure);
+}
+
+double wet_bulb_temperature(double temperature, double dew_point, double pressure) {
+  const CondensationLevel lcl = condensation_level(temperature, dew_point, pressure);
+  if (!(lcl.pressure < pressure)) return temperature;
+  return adiabat_between(lcl.temperature, lcl.pressure, pressure, lcl.pressure)
+      .temperature(std::log(pressure));
 }
 
 double MoistAdiabat::temperature(double log_pressure) const {

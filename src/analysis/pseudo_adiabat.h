@@ -19,7 +19,7 @@ class MoistAdiabat {
   bool empty() const { return temperature_.empty(); }
 
  private:
-  friend MoistAdiabat moist_adiabat_through(double, double, double);
+  friend MoistAdiabat adiabat_between(double, double, double, double);
   int first_ = 0;                    // the table pressure of temperature_[0]
   std::vector<double> temperature_;  // K, at the table pressures first_, first_ + 1, ...
   std::vector<double> slope_;        // dT/d(ln p), K
@@ -29,6 +29,11 @@ class MoistAdiabat {
 // from `pressure` up to `top_pressure` (hPa, below `pressure`). Pressures are clamped to the
 // table's 1100-0.1 hPa.
 MoistAdiabat moist_adiabat_through(double temperature, double pressure, double top_pressure);
+
+// The wet-bulb temperature (K) of air at `temperature` and `dew_point` (K) and `pressure`
+// (hPa): the temperature at `pressure` of the pseudo-adiabat through its condensation level
+// (Normand's rule).
+double wet_bulb_temperature(double temperature, double dew_point, double pressure);
 
 // dT/d(ln p) (K) along the pseudo-adiabat through `temperature` at `pressure`; the dry
 // adiabat's kappa T below 120 K, where saturation holds no vapour worth counting (and Bolton's

@@ -32,7 +32,7 @@ void HtmlPage::add(const Profile& profile, const SoundingAnalysis& analysis) {
   for (const IndexColumn& column : INDEX_COLUMNS) {
     if (in_row == 0) out_ << "<tr>";
     out_ << "<td class=\"n\">" << column.name << "</td><td class=\"v\">"
-         << index_text(analysis.indices.*column.member, column.decimals) << "</td>";
+         << index_text(column.value(analysis.indices), column.decimals) << "</td>";
     if (++in_row == TABLE_PAIRS_PER_ROW) {
       out_ << "</tr>\n";
       in_row = 0;

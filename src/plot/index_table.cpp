@@ -28,7 +28,7 @@ std::string index_csv_header() {
 std::string index_csv_row(const Profile& profile, const Indices& indices) {
   std::string out = std::to_string(profile.station.wmo) + "," + iso_time_text(profile);
   for (const IndexColumn& column : INDEX_COLUMNS) {
-    out += "," + index_text(indices.*column.member, column.decimals);
+    out += "," + index_text(column.value(indices), column.decimals);
   }
   return out + "\n";
 }
@@ -37,7 +37,7 @@ std::string index_json_line(const Profile& profile, const Indices& indices) {
   std::string out = "{\"wmo\":" + std::to_string(profile.station.wmo) + ",\"time\":\"" +
                     iso_time_text(profile) + "\"";
   for (const IndexColumn& column : INDEX_COLUMNS) {
-    const std::string value = index_text(indices.*column.member, column.decimals);
+    const std::string value = index_text(column.value(indices), column.decimals);
     out += std::string(",\"") + column.name + "\":" + (value.empty() ? "null" : value);
   }
   return out + "}\n";
