@@ -37,8 +37,8 @@ WindProfile wind_profile(const Profile& profile, int surface) {
 
 WindVector wind_at(const WindProfile& w, double z) {
   if (w.height.empty() || !(z >= w.height.front() && z <= w.height.back())) return {};
-  const size_t i = static_cast<size_t>(
-      std::upper_bound(w.height.begin(), w.height.end(), z) - w.height.begin());
+  const size_t i =
+      static_cast<size_t>(std::upper_bound(w.height.begin(), w.height.end(), z) - w.height.begin());
   if (i == w.height.size()) return {w.u.back(), w.v.back()};
   const double f = (z - w.height[i - 1]) / (w.height[i] - w.height[i - 1]);
   return {w.u[i - 1] + f * (w.u[i] - w.u[i - 1]), w.v[i - 1] + f * (w.v[i] - w.v[i - 1])};

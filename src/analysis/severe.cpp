@@ -12,7 +12,7 @@ namespace wxfetch {
 
 namespace {
 
-constexpr double MIXED_LAYER_DEPTH = 100;     // hPa
+constexpr double MIXED_LAYER_DEPTH = 100;    // hPa
 constexpr double MOST_UNSTABLE_DEPTH = 300;  // hPa
 
 // A parcel's energies and levels with virtual temperature; the LCL's height above `ground`.
@@ -89,8 +89,8 @@ double wet_bulb_zero_height(const Environment& env, const Series& heights, doubl
     const double p = td.pressures[i];
     const double t = value_at(env.temperature, p), d = std::min(t, td.values[i]);
     if (!present(t)) continue;
-    const bool freezing = t <= ZERO_CELSIUS ||
-                          (d <= ZERO_CELSIUS && wet_bulb_temperature(t, d, p) <= ZERO_CELSIUS);
+    const bool freezing =
+        t <= ZERO_CELSIUS || (d <= ZERO_CELSIUS && wet_bulb_temperature(t, d, p) <= ZERO_CELSIUS);
     if (!freezing) {
       below_and_at.pressures.assign(1, p);
       below_and_at.values.assign(1, ABSENT);
