@@ -1,5 +1,6 @@
 #include "plot/skewt.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -66,16 +67,24 @@ std::string number_text(double value, const char* format) {
   return text;
 }
 
+// The isobars and isotherms, to be clipped to the diagram.
 std::string isobars_and_isotherms() {
   std::string out = "<g stroke=\"#9a9a9a\" stroke-width=\"0.6\">\n";
   for (int p = 1000; p >= 100; p -= 100) {
     append(out, "<line x1=\"%.1f\" y1=\"%.1f\" ", LEFT, y_of(p));
     append(out, "x2=\"%.1f\" y2=\"%.1f\"/>\n", RIGHT, y_of(p));
   }
-  std::string labels = "<g fill=\"#555\" stroke=\"none\">\n";
   for (int t = -130; t <= 50; t += 10) {
     append(out, "<line x1=\"%.1f\" y1=\"%.1f\" ", x_of(t, P_BOTTOM), BOTTOM);
     append(out, "x2=\"%.1f\" y2=\"%.1f\"/>\n", x_of(t, P_TOP), TOP);
+  }
+  return out + "</g>\n";
+}
+
+// Their labels, outside the diagram: temperatures under it, pressures on its left.
+std::string axis_labels() {
+  std::string labels = "<g fill=\"#555\" stroke=\"none\">\n";
+  for (int t = -130; t <= 50; t += 10) {
     if (x_of(t, P_BOTTOM) >= LEFT) {
       append(labels, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">", x_of(t, P_BOTTOM),
              BOTTOM + 14);
@@ -86,7 +95,7 @@ std::string isobars_and_isotherms() {
     append(labels, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">", LEFT - 4, y_of(p) + 4);
     labels += std::to_string(p) + "</text>\n";
   }
-  return out + "</g>\n" + labels + "</g>\n";
+  return labels + "</g>\n";
 }
 
 std::string dry_adiabats() {
@@ -229,20 +238,34 @@ std::string wind_barb(double y, double direction, double knots) {
   return "<path d=\"" + path + "\" fill=\"#222\"/>\n";
 }
 
+// The rows (px, top and bottom) one barb covers: its staff of 30 px towards the direction the
+// wind comes from and its feathers, up to 12 px across the staff, with a margin.
+std::pair<double, double> barb_rows(double y, double direction, double knots) {
+  if (std::lround(knots / 5) == 0) return {y - 4, y + 4};
+  const double a = direction * 3.14159265358979 / 180.0;
+  const double end = y - 30 * std::cos(a), across = 12 * std::fabs(std::sin(a));
+  return {std::min(y, end) - across - 4, std::max(y, end) + across + 4};
+}
+
+// The barbs from the ground up, each left out whose rows would meet those of a barb drawn.
 std::string wind_barbs(const Profile& profile) {
   std::string out = "<g stroke=\"#222\" stroke-width=\"1\">\n";
   append(out, "<line x1=\"%.1f\" y1=\"%.1f\" ", BARB_X, TOP);
   append(out, "x2=\"%.1f\" y2=\"%.1f\" stroke=\"#bbb\"/>\n", BARB_X, BOTTOM);
-  double last_y = -1e9;
+  std::vector<std::pair<double, double>> drawn;
   for (const ProfileLevel& level : profile.levels) {
     if (!present(level.pressure) || !present(level.wind_direction) || !present(level.wind_speed) ||
         level.pressure > P_BOTTOM || level.pressure < P_TOP) {
       continue;
     }
     const double y = y_of(level.pressure);
-    if (std::fabs(y - last_y) < 14) continue;  // too close to the barb below
+    const auto rows = barb_rows(y, level.wind_direction, level.wind_speed);
+    const bool meets = std::any_of(drawn.begin(), drawn.end(), [&](const auto& other) {
+      return rows.first < other.second && other.first < rows.second;
+    });
+    if (meets) continue;
     out += wind_barb(y, level.wind_direction, level.wind_speed);
-    last_y = y;
+    drawn.push_back(rows);
   }
   return out + "</g>\n";
 }
@@ -273,8 +296,8 @@ const std::string& skewt_definitions() {
     append(out, "width=\"%.1f\" height=\"%.1f\"/></clipPath>\n", WIDTH, HEIGHT);
     out += "<g id=\"skewt-background\" font-family=\"sans-serif\" font-size=\"9\">\n";
     out += "<g clip-path=\"url(#skewt-clip)\">\n";
-    out += dry_adiabats() + moist_adiabats() + mixing_ratio_lines() + "</g>\n";
-    out += isobars_and_isotherms();
+    out += isobars_and_isotherms() + dry_adiabats() + moist_adiabats() + mixing_ratio_lines();
+    out += "</g>\n" + axis_labels();
     append(out, "<rect x=\"%.1f\" y=\"%.1f\" ", LEFT, TOP);
     append(out, "width=\"%.1f\" height=\"%.1f\" fill=\"none\" stroke=\"#444\"/>\n", WIDTH, HEIGHT);
     return out + "</g>\n";
