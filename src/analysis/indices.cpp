@@ -85,8 +85,8 @@ double standard_value(const Profile& profile, const Series& series, double Profi
 }
 
 // Showalter, SWEAT, K and the totals, which need 850 mb at or above the surface.
-void standard_level_indices(const Profile& profile, const Environment& env, double surface_pressure,
-                            Indices& ix) {
+void standard_level_indices(const Profile& profile, const Environment& env, const Wind& wind,
+                            double surface_pressure, Indices& ix) {
   if (surface_pressure < 850) return;
   const auto temperature = [&](double p) {
     return standard_value(profile, env.temperature, &ProfileLevel::temperature, p);
@@ -102,7 +102,7 @@ void standard_level_indices(const Profile& profile, const Environment& env, doub
   ix.total_totals = ix.vertical_totals + ix.cross_totals;
   ix.k_index = t850 - t500 + d850 - (t700 - d700);
   if (present(ix.total_totals)) {
-    ix.sweat = sweat_index(d850, ix.total_totals, winds_of(profile, surface_pressure));
+    ix.sweat = sweat_index(d850, ix.total_totals, wind);
   }
   if (present(t850) && present(d850)) {
     ix.showalter = t500 + ZERO_CELSIUS -
@@ -123,9 +123,8 @@ double precipitable_water(const Environment& env) {
 
 // CAPE over half the square of the difference between the pressure-weighted mean winds of the
 // lowest 6 km and the lowest 500 m (m/s).
-double bulk_richardson(const Profile& profile, double surface_pressure, double surface_height,
-                       double cape) {
-  const Wind wind = winds_of(profile, surface_pressure);
+double bulk_richardson(const Profile& profile, const Wind& wind, double surface_pressure,
+                       double surface_height, double cape) {
   const double p6 = pressure_at_height(profile.levels, surface_height + SHEAR_LAYER_DEPTH);
   const double p05 = pressure_at_height(profile.levels, surface_height + MIXED_LAYER_DEPTH);
   if (!present(p6) || !present(p05) || wind.u.empty()) return ABSENT;
@@ -152,8 +151,8 @@ Series derived_series(const Environment& env, F f) {
 }
 
 // The mixed-layer values, the lifted parcel's indices and energies, and the LCL.
-void mixed_layer_indices(const Profile& profile, const Environment& env, const ProfileLevel& sfc,
-                         Indices& ix) {
+void mixed_layer_indices(const Profile& profile, const Environment& env, const Wind& wind,
+                         const ProfileLevel& sfc, Indices& ix) {
   const double top = pressure_at_height(profile.levels, sfc.height + MIXED_LAYER_DEPTH);
   if (!present(top)) return;
   const double bottom = sfc.pressure;
@@ -178,7 +177,7 @@ void mixed_layer_indices(const Profile& profile, const Environment& env, const P
   ix.cape = e.cape, ix.cin = e.cin, ix.lfc = e.lfc, ix.el = e.el;
   ix.cape_virtual = ev.cape, ix.cin_virtual = ev.cin, ix.lfc_virtual = ev.lfc;
   ix.el_virtual = ev.el;
-  ix.bulk_richardson = bulk_richardson(profile, bottom, sfc.height, e.cape);
+  ix.bulk_richardson = bulk_richardson(profile, wind, bottom, sfc.height, e.cape);
 }
 
 }  // namespace
@@ -193,9 +192,10 @@ SoundingAnalysis analyse_sounding(const Profile& profile) {
   if (s < 0) return result;
   const ProfileLevel& sfc = profile.levels[static_cast<size_t>(s)];
   const Environment env = environment_of(profile, sfc.pressure);
-  standard_level_indices(profile, env, sfc.pressure, ix);
+  const Wind wind = winds_of(profile, sfc.pressure);
+  standard_level_indices(profile, env, wind, sfc.pressure, ix);
   ix.precipitable_water = precipitable_water(env);
-  if (present(sfc.height)) mixed_layer_indices(profile, env, sfc, ix);
+  if (present(sfc.height)) mixed_layer_indices(profile, env, wind, sfc, ix);
   if (present(sfc.temperature) && present(sfc.dew_point)) {
     result.surface_parcel = lift_parcel(sfc.pressure, sfc.temperature + ZERO_CELSIUS,
                                         sfc.dew_point + ZERO_CELSIUS, env);

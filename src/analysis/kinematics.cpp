@@ -14,12 +14,11 @@ constexpr double BUNKERS_DEVIATION = 7.5;  // m/s
 
 }  // namespace
 
-WindProfile wind_profile(const Profile& profile, int surface) {
+WindProfile wind_profile(const Profile& profile, int surface, const Series& heights) {
   WindProfile winds;
   if (surface < 0) return winds;
   const ProfileLevel& ground = profile.levels[static_cast<size_t>(surface)];
   if (!present(ground.height)) return winds;
-  const Series heights = height_series(profile);
   for (const ProfileLevel& level : profile.levels) {
     if (!present(level.pressure) || level.pressure > ground.pressure) continue;
     if (!present(level.wind_speed) || !present(level.wind_direction)) continue;

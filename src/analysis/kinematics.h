@@ -20,8 +20,9 @@ struct WindProfile {
 };
 
 // The levels with a wind at or above the surface level `surface` (an index of the levels, whose
-// height is the ground's). Empty when the surface has no height.
-WindProfile wind_profile(const Profile& profile, int surface);
+// height is the ground's), those without a height placed by `heights` (height_series of the
+// profile). Empty when the surface has no height.
+WindProfile wind_profile(const Profile& profile, int surface, const Series& heights);
 
 // The wind at `height` (m above ground), linear in height between the levels; absent outside.
 WindVector wind_at(const WindProfile& winds, double height);

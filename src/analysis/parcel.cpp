@@ -124,11 +124,13 @@ ParcelPath lift_parcel(double pressure, double temperature, double dew_point,
   const size_t samples = path.pressures.size();
   for (auto* v : {&path.temperature, &path.virtual_temperature, &path.env_temperature,
                   &path.env_virtual_temperature}) {
-    v->reserve(samples);
+    v->resize(samples);
   }
   const std::vector<double>& ex = env.log_pressures;
+  const std::vector<double>& et = env.temperature.values;
+  const std::vector<double>& ev = env.virtual_temperature.values;
   size_t k = 0;  // the environment's layer [k, k + 1] holding the sample
-  for (size_t i = 0; i < path.pressures.size(); ++i) {
+  for (size_t i = 0; i < samples; ++i) {
     const double p = path.pressures[i], x = path.log_pressures[i];
     double t, tv;
     if (p >= path.lcl.pressure) {
@@ -140,13 +142,10 @@ ParcelPath lift_parcel(double pressure, double temperature, double dew_point,
     }
     while (k + 2 < ex.size() && ex[k + 1] >= x) ++k;
     const double f = (x - ex[k]) / (ex[k + 1] - ex[k]);
-    const auto env_at = [&](const Series& s) {
-      return s.values[k] + f * (s.values[k + 1] - s.values[k]);
-    };
-    path.temperature.push_back(t);
-    path.virtual_temperature.push_back(tv);
-    path.env_temperature.push_back(env_at(env.temperature));
-    path.env_virtual_temperature.push_back(env_at(env.virtual_temperature));
+    path.temperature[i] = t;
+    path.virtual_temperature[i] = tv;
+    path.env_temperature[i] = et[k] + f * (et[k + 1] - et[k]);
+    path.env_virtual_temperature[i] = ev[k] + f * (ev[k + 1] - ev[k]);
   }
   return path;
 }

@@ -82,15 +82,27 @@ Profile profile_from_sounding(const Sounding& sounding, const StationInfo& stati
   return profile;
 }
 
+namespace {
+
+// Puts the levels with a pressure first, in falling pressure (equal pressures keep their order);
+// returns how many there are. Files list their levels in order, so the sort is mostly skipped.
+size_t order_by_pressure(std::vector<ProfileLevel>& levels) {
+  const auto has_pressure = [](const ProfileLevel& l) { return present(l.pressure); };
+  const auto falling = [](const ProfileLevel& a, const ProfileLevel& b) {
+    return a.pressure > b.pressure;
+  };
+  const auto end = std::stable_partition(levels.begin(), levels.end(), has_pressure);
+  if (!std::is_sorted(levels.begin(), end, falling)) std::stable_sort(levels.begin(), end, falling);
+  return static_cast<size_t>(end - levels.begin());
+}
+
+}  // namespace
+
 void finish_profile(Profile& profile) {
   std::vector<ProfileLevel>& levels = profile.levels;
   for (ProfileLevel& level : levels) keep_plausible(level);
-  const auto has_pressure = [](const ProfileLevel& l) { return present(l.pressure); };
-  auto end = std::stable_partition(levels.begin(), levels.end(), has_pressure);
-  std::stable_sort(levels.begin(), end, [](const ProfileLevel& a, const ProfileLevel& b) {
-    return a.pressure > b.pressure;
-  });
-  const size_t with_pressure = static_cast<size_t>(end - levels.begin());
+  const size_t with_pressure = order_by_pressure(levels);
+  if (with_pressure == levels.size()) return;
   std::vector<ProfileLevel> placed;
   for (size_t i = with_pressure; i < levels.size(); ++i) {
     ProfileLevel level = levels[i];
@@ -99,10 +111,7 @@ void finish_profile(Profile& profile) {
   }
   levels.resize(with_pressure);
   levels.insert(levels.end(), placed.begin(), placed.end());
-  end = std::stable_partition(levels.begin(), levels.end(), has_pressure);
-  std::stable_sort(levels.begin(), end, [](const ProfileLevel& a, const ProfileLevel& b) {
-    return a.pressure > b.pressure;
-  });
+  order_by_pressure(levels);
 }
 
 int surface_index(const Profile& profile) {

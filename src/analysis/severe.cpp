@@ -117,8 +117,7 @@ double lapse_rate(const Environment& env, const Series& heights, double p0, doub
 }
 
 void thermal_indices(const Profile& profile, const ProfileLevel& ground, const Environment& env,
-                     Indices& ix) {
-  const Series heights = height_series(profile);
+                     const Series& heights, Indices& ix) {
   const double p3 = pressure_at_height(profile.levels, ground.height + 3000);
   if (present(p3)) ix.lapse_rate_0_3km = lapse_rate(env, heights, ground.pressure, p3);
   if (ground.pressure >= 700) ix.lapse_rate_700_500 = lapse_rate(env, heights, 700, 500);
@@ -176,9 +175,9 @@ void severe_weather_indices(const Profile& profile, int surface, const Environme
   ix.ml = summarise(mixed_layer_parcel(env, ground.pressure), heights, z0);
   const ParcelPath mu = most_unstable_parcel(env, ground.pressure, ix.mu_start);
   ix.mu = mu.empty() && ix.mu_start == ground.pressure ? ix.sb : summarise(mu, heights, z0);
-  a.winds = wind_profile(profile, surface);
+  a.winds = wind_profile(profile, surface, heights);
   kinematic_indices(a);
-  if (present(z0)) thermal_indices(profile, ground, env, ix);
+  if (present(z0)) thermal_indices(profile, ground, env, heights, ix);
   ix.stp = significant_tornado_parameter(ix.sb.cape, ix.sb.lcl_height, ix.srh_1km, ix.shear_6km);
   ix.scp = supercell_composite_parameter(ix.mu.cape, ix.srh_3km, ix.shear_6km);
 }

@@ -5,18 +5,29 @@
 
 namespace wxfetch {
 
-std::string index_text(double value, int decimals) {
-  if (!present(value) || !std::isfinite(value)) return "";
+namespace {
+
+// Appends the value with `decimals` decimals to `out`, nothing when absent.
+void append_index_text(std::string& out, double value, int decimals) {
+  if (!present(value) || !std::isfinite(value)) return;
   char text[400];  // the widest double in fixed notation with a few decimals
   const auto [end, error] =
       std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  if (error != std::errc()) return "";
-  const std::string_view written(text, static_cast<size_t>(end - text));
+  if (error != std::errc()) return;
+  std::string_view written(text, static_cast<size_t>(end - text));
   // "-0.00" reads as a sign that the value does not have.
   if (written.find_first_not_of("-0.") == std::string_view::npos && text[0] == '-') {
-    return std::string(written.substr(1));
+    written.remove_prefix(1);
   }
-  return std::string(written);
+  out += written;
+}
+
+}  // namespace
+
+std::string index_text(double value, int decimals) {
+  std::string out;
+  append_index_text(out, value, decimals);
+  return out;
 }
 
 std::string index_csv_header() {
@@ -28,7 +39,8 @@ std::string index_csv_header() {
 std::string index_csv_row(const Profile& profile, const Indices& indices) {
   std::string out = std::to_string(profile.station.wmo) + "," + iso_time_text(profile);
   for (const IndexColumn& column : INDEX_COLUMNS) {
-    out += "," + index_text(column.value(indices), column.decimals);
+    out += ',';
+    append_index_text(out, column.value(indices), column.decimals);
   }
   return out + "\n";
 }

@@ -59,7 +59,7 @@ TEST(PseudoAdiabat, TableAgreesWithFineIntegration) {
 
 TEST(Kinematics, UniformWindHasNoShearAndNoHelicity) {
   const Profile p = column(5, [](double) { return std::pair{8.0, -3.0}; });
-  const WindProfile w = wind_profile(p, surface_index(p));
+  const WindProfile w = wind_profile(p, surface_index(p), height_series(p));
   for (const double top : {1000.0, 3000.0, 6000.0}) {
     EXPECT_NEAR(bulk_shear(w, top), 0, 1e-9);
     EXPECT_NEAR(storm_relative_helicity(w, top, {12, 5}), 0, 1e-9);
