@@ -136,9 +136,9 @@ double bulk_richardson(const Profile& profile, const Wind& wind, double surface_
   return cape / (0.5 * shear2);
 }
 
-// A series of `f(T, Td, p)` at the levels of the dew point series.
+// A series of `f(T, Td, p)` at the levels of the dew point series, up to the first above `top`.
 template <typename F>
-Series derived_series(const Environment& env, F f) {
+Series derived_series(const Environment& env, double top, F f) {
   Series s;
   for (size_t i = 0; i < env.dew_point.pressures.size(); ++i) {
     const double p = env.dew_point.pressures[i];
@@ -146,6 +146,7 @@ Series derived_series(const Environment& env, F f) {
     if (!present(t)) continue;
     s.pressures.push_back(p);
     s.values.push_back(f(t, env.dew_point.values[i], p));
+    if (p < top) break;  // the levels above are not needed
   }
   return s;
 }
@@ -158,9 +159,9 @@ void mixed_layer_indices(const Profile& profile, const Environment& env, const W
   const double bottom = sfc.pressure;
   const double t = layer_mean(env.temperature, bottom, top);
   const double td = layer_mean(env.dew_point, bottom, top);
-  const Series theta =
-      derived_series(env, [](double t, double, double p) { return potential_temperature(t, p); });
-  const Series ratio = derived_series(env, [](double t, double td, double p) {
+  const Series theta = derived_series(
+      env, top, [](double t, double, double p) { return potential_temperature(t, p); });
+  const Series ratio = derived_series(env, top, [](double t, double td, double p) {
     return saturation_mixing_ratio(std::min(t, td), p);
   });
   ix.mixed_layer_theta = layer_mean(theta, bottom, top);

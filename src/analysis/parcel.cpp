@@ -138,7 +138,7 @@ ParcelPath lift_parcel(double pressure, double temperature, double dew_point,
       tv = virtual_temperature(t, path.ratio);
     } else {
       t = path.moist.temperature(x);
-      tv = virtual_temperature(t, saturation_mixing_ratio(t, p));
+      tv = path.moist.virtual_temperature(x);
     }
     while (k + 2 < ex.size() && ex[k + 1] >= x) ++k;
     const double f = (x - ex[k]) / (ex[k + 1] - ex[k]);

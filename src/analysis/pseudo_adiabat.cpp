@@ -42,9 +42,28 @@ double rk4_step(double t, double x, double h) {
   return t + h * (k1 + 2 * k2 + 2 * k3 + k4) / 6.0;
 }
 
+// The virtual temperature (K) of saturated air at `t` (K) and ln p `x`, and its slope along
+// the adiabat whose slope dT/d(ln p) there is `slope`: Tv = T g(r) with g = (1 + r/eps)/(1 + r),
+// r = eps e / (p - e) and e = f(p) es(T), differentiated through es (Bolton) and f (Buck).
+AdiabatNode node_at(double t, double slope, double x) {
+  AdiabatNode node{t, slope, t, slope};
+  if (t < 120) return node;  // no vapour worth counting
+  const double p = std::exp(x), celsius = t - ZERO_CELSIUS;
+  const double f = enhancement_factor(p);
+  const double e = f * saturation_vapour_pressure(t);
+  const double r = EPSILON * e / (p - e);
+  const double de = e * (17.67 * 243.5 / ((celsius + 243.5) * (celsius + 243.5)) * slope +
+                         3.46e-6 * p / f);  // de/d(ln p)
+  const double dr = EPSILON * (de * (p - e) - e * (p - de)) / ((p - e) * (p - e));
+  const double g = (1 + r / EPSILON) / (1 + r);
+  node.virtual_temperature = t * g;
+  node.virtual_slope = slope * g + t * (1 / EPSILON - 1) / ((1 + r) * (1 + r)) * dr;
+  return node;
+}
+
 // Integrates the adiabat through `t` at ln p `x` to the table pressures first..last (first at
-// or below x in height) and writes their temperatures and slopes.
-void march(double t, double x, int first, int last, double* temperature, double* slope) {
+// or below x in height) and writes their nodes.
+void march(double t, double x, int first, int last, AdiabatNode* nodes) {
   const double to_first = log_pressure_of(first) - x;
   const int steps = std::max(1, static_cast<int>(std::ceil(std::fabs(to_first) / STEP * 4)));
   for (int i = 0; i < steps; ++i) t = rk4_step(t, x + i * to_first / steps, to_first / steps);
@@ -55,41 +74,39 @@ void march(double t, double x, int first, int last, double* temperature, double*
         t = rk4_step(t, xn + STEP - i * STEP / SUBSTEPS, -STEP / SUBSTEPS);
       }
     }
-    temperature[node - first] = t;
-    slope[node - first] = moist_log_lapse_rate(t, std::exp(xn));
+    nodes[node - first] = node_at(t, moist_log_lapse_rate(t, std::exp(xn)), xn);
   }
 }
 
-// Cubic Hermite interpolation at `x` in the interval starting at `node` of rows given from
-// `first`.
-double hermite(const double* temperature, const double* slope, int first, int node, double x) {
+// Cubic Hermite interpolation at `x` of a value and its slope given at the nodes from `first`,
+// in the interval starting at `node`.
+double hermite(const AdiabatNode* nodes, double AdiabatNode::*value, double AdiabatNode::*slope,
+               int first, int node, double x) {
   const double u = (log_pressure_of(node) - x) / STEP;
   const double u2 = u * u, u3 = u2 * u;
-  const int i = node - first;
-  return (2 * u3 - 3 * u2 + 1) * temperature[i] + (u3 - 2 * u2 + u) * -STEP * slope[i] +
-         (-2 * u3 + 3 * u2) * temperature[i + 1] + (u3 - u2) * -STEP * slope[i + 1];
+  const AdiabatNode& a = nodes[node - first];
+  const AdiabatNode& b = nodes[node - first + 1];
+  return (2 * u3 - 3 * u2 + 1) * a.*value + (u3 - 2 * u2 + u) * -STEP * a.*slope +
+         (-2 * u3 + 3 * u2) * b.*value + (u3 - u2) * -STEP * b.*slope;
 }
 
 // The rows are integrated when first needed: a set of soundings uses a few dozen of them.
 class Table {
  public:
-  Table() : temperature_(ROWS * NODES), slope_(ROWS * NODES), built_(ROWS) {}
-  // Row `row`'s temperatures and slopes at all the table's pressures.
-  const double* temperature(int row) const { return &temperature_[index(row)]; }
-  const double* slope(int row) const { return &slope_[index(row)]; }
-  double at(int row, int node, double x) const {
-    return hermite(temperature(row), slope(row), 0, node, x);
+  Table() : nodes_(ROWS * NODES), built_(ROWS) {}
+  // Row `row`'s nodes at all the table's pressures.
+  const AdiabatNode* row(int row) const {
+    const size_t at = static_cast<size_t>(row) * NODES;
+    std::call_once(built_[static_cast<size_t>(row)],
+                   [&] { march(COLDEST_ROW + row, std::log(1000.0), 0, NODES - 1, &nodes_[at]); });
+    return &nodes_[at];
+  }
+  double at(int r, int node, double x) const {
+    return hermite(row(r), &AdiabatNode::temperature, &AdiabatNode::slope, 0, node, x);
   }
 
  private:
-  size_t index(int row) const {
-    const size_t at = static_cast<size_t>(row) * NODES;
-    std::call_once(built_[static_cast<size_t>(row)], [&] {
-      march(COLDEST_ROW + row, std::log(1000.0), 0, NODES - 1, &temperature_[at], &slope_[at]);
-    });
-    return at;
-  }
-  mutable std::vector<double> temperature_, slope_;
+  mutable std::vector<AdiabatNode> nodes_;
   mutable std::vector<std::once_flag> built_;
 };
 
@@ -146,24 +163,27 @@ MoistAdiabat adiabat_between(double temperature, double pressure, double bottom_
   adiabat.first_ = interval_of(log_of(std::max(pressure, bottom_pressure)), 0, NODES - 1);
   const int last = std::max(adiabat.first_ + 1, interval_of(x_top, 0, NODES - 1) + 1);
   const size_t count = static_cast<size_t>(last - adiabat.first_ + 1);
-  adiabat.temperature_.assign(count, 0.0);
-  adiabat.slope_.assign(count, 0.0);
+  adiabat.nodes_.assign(count, AdiabatNode{});
   const Table& tab = table();
   int a = 0;
   double u = 0;
   if (!find_row(tab, temperature, x, interval_of(x, 0, NODES - 1), a, u)) {
-    march(temperature, x, adiabat.first_, last, adiabat.temperature_.data(), adiabat.slope_.data());
+    march(temperature, x, adiabat.first_, last, adiabat.nodes_.data());
     return adiabat;
   }
   double w[4];
   lagrange_weights(u, w);
-  const double* t[4];
-  const double* s[4];
-  for (int k = 0; k < 4; ++k) t[k] = tab.temperature(a - 1 + k), s[k] = tab.slope(a - 1 + k);
+  const AdiabatNode* rows[4];
+  for (int k = 0; k < 4; ++k) rows[k] = tab.row(a - 1 + k);
   for (size_t i = 0; i < count; ++i) {
     const size_t n = static_cast<size_t>(adiabat.first_) + i;
-    adiabat.temperature_[i] = w[0] * t[0][n] + w[1] * t[1][n] + w[2] * t[2][n] + w[3] * t[3][n];
-    adiabat.slope_[i] = w[0] * s[0][n] + w[1] * s[1][n] + w[2] * s[2][n] + w[3] * s[3][n];
+    AdiabatNode& node = adiabat.nodes_[i];
+    for (int k = 0; k < 4; ++k) {
+      node.temperature += w[k] * rows[k][n].temperature;
+      node.slope += w[k] * rows[k][n].slope;
+      node.virtual_temperature += w[k] * rows[k][n].virtual_temperature;
+      node.virtual_slope += w[k] * rows[k][n].virtual_slope;
+    }
   }
   return adiabat;
 }
@@ -180,9 +200,17 @@ double wet_bulb_temperature(double temperature, double dew_point, double pressur
 }
 
 double MoistAdiabat::temperature(double log_pressure) const {
-  const int last = first_ + static_cast<int>(temperature_.size()) - 1;
+  const int last = first_ + static_cast<int>(nodes_.size()) - 1;
   const int node = interval_of(log_pressure, first_, last);
-  return hermite(temperature_.data(), slope_.data(), first_, node, log_pressure);
+  return hermite(nodes_.data(), &AdiabatNode::temperature, &AdiabatNode::slope, first_, node,
+                 log_pressure);
+}
+
+double MoistAdiabat::virtual_temperature(double log_pressure) const {
+  const int last = first_ + static_cast<int>(nodes_.size()) - 1;
+  const int node = interval_of(log_pressure, first_, last);
+  return hermite(nodes_.data(), &AdiabatNode::virtual_temperature, &AdiabatNode::virtual_slope,
+                 first_, node, log_pressure);
 }
 
 }  // namespace wxfetch

@@ -10,19 +10,27 @@
 
 namespace wxfetch {
 
+// A pseudo-adiabat at one table pressure: its temperature and virtual temperature (saturated)
+// in K and their slopes d/d(ln p).
+struct AdiabatNode {
+  double temperature = 0, slope = 0;
+  double virtual_temperature = 0, virtual_slope = 0;
+};
+
 // One pseudo-adiabat between two pressures, read at any ln p in between.
 class MoistAdiabat {
  public:
-  // The temperature (K) at ln p = `log_pressure`; the nearest end's value (extrapolated by the
-  // end's slope) outside the pressures the adiabat was made for.
+  // The temperature (K) at ln p = `log_pressure`; outside the pressures the adiabat was made
+  // for, the cubic of the nearest end's interval carried on.
   double temperature(double log_pressure) const;
-  bool empty() const { return temperature_.empty(); }
+  // The saturated air's virtual temperature (K) there, read the same way.
+  double virtual_temperature(double log_pressure) const;
+  bool empty() const { return nodes_.empty(); }
 
  private:
   friend MoistAdiabat adiabat_between(double, double, double, double);
-  int first_ = 0;                    // the table pressure of temperature_[0]
-  std::vector<double> temperature_;  // K, at the table pressures first_, first_ + 1, ...
-  std::vector<double> slope_;        // dT/d(ln p), K
+  int first_ = 0;                   // the table pressure of nodes_[0]
+  std::vector<AdiabatNode> nodes_;  // at the table pressures first_, first_ + 1, ...
 };
 
 // The pseudo-adiabat through `temperature` (K) at `pressure` (hPa), made for the pressures

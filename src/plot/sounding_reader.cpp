@@ -130,6 +130,7 @@ void finish_block(KvtBlock& block, ReadResult& result) {
     if (v == ABSENT_FULL || (whole_mb && v == ABSENT_100MB)) return ABSENT;
     return v * scale;
   };
+  block.profile.levels.reserve(block.levels.size());
   for (const auto& c : block.levels) {
     ProfileLevel level;
     level.kind = static_cast<int32_t>(c[0]);

@@ -46,7 +46,11 @@ TEST(PseudoAdiabat, TableAgreesWithFineIntegration) {
     const MoistAdiabat adiabat = moist_adiabat_through(t, p, 10);
     for (const double to : {p - 1, p * 0.8, 500.0, 250.0, 100.0, 20.0}) {
       if (to >= p) continue;
-      EXPECT_NEAR(adiabat.temperature(std::log(to)), moist_adiabat_temperature(t, p, to), 0.005)
+      const double expected = moist_adiabat_temperature(t, p, to);
+      EXPECT_NEAR(adiabat.temperature(std::log(to)), expected, 0.005)
+          << t << " K at " << p << " hPa to " << to;
+      EXPECT_NEAR(adiabat.virtual_temperature(std::log(to)),
+                  virtual_temperature(expected, saturation_mixing_ratio(expected, to)), 0.005)
           << t << " K at " << p << " hPa to " << to;
     }
   }
