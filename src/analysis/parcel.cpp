@@ -137,8 +137,7 @@ ParcelPath lift_parcel(double pressure, double temperature, double dew_point,
       t = path.theta * std::exp(KAPPA * (x - LOG_1000));
       tv = virtual_temperature(t, path.ratio);
     } else {
-      t = path.moist.temperature(x);
-      tv = path.moist.virtual_temperature(x);
+      path.moist.read(x, t, tv);
     }
     while (k + 2 < ex.size() && ex[k + 1] >= x) ++k;
     const double f = (x - ex[k]) / (ex[k + 1] - ex[k]);

@@ -200,17 +200,29 @@ double wet_bulb_temperature(double temperature, double dew_point, double pressur
 }
 
 double MoistAdiabat::temperature(double log_pressure) const {
-  const int last = first_ + static_cast<int>(nodes_.size()) - 1;
-  const int node = interval_of(log_pressure, first_, last);
-  return hermite(nodes_.data(), &AdiabatNode::temperature, &AdiabatNode::slope, first_, node,
-                 log_pressure);
+  double t, tv;
+  read(log_pressure, t, tv);
+  return t;
 }
 
 double MoistAdiabat::virtual_temperature(double log_pressure) const {
+  double t, tv;
+  read(log_pressure, t, tv);
+  return tv;
+}
+
+void MoistAdiabat::read(double log_pressure, double& temperature, double& virtual_t) const {
   const int last = first_ + static_cast<int>(nodes_.size()) - 1;
   const int node = interval_of(log_pressure, first_, last);
-  return hermite(nodes_.data(), &AdiabatNode::virtual_temperature, &AdiabatNode::virtual_slope,
-                 first_, node, log_pressure);
+  const double u = (log_pressure_of(node) - log_pressure) / STEP;
+  const double u2 = u * u, u3 = u2 * u;
+  const double h00 = 2 * u3 - 3 * u2 + 1, h10 = (u3 - 2 * u2 + u) * -STEP;
+  const double h01 = -2 * u3 + 3 * u2, h11 = (u3 - u2) * -STEP;
+  const AdiabatNode& a = nodes_[static_cast<size_t>(node - first_)];
+  const AdiabatNode& b = nodes_[static_cast<size_t>(node - first_ + 1)];
+  temperature = h00 * a.temperature + h10 * a.slope + h01 * b.temperature + h11 * b.slope;
+  virtual_t = h00 * a.virtual_temperature + h10 * a.virtual_slope + h01 * b.virtual_temperature +
+              h11 * b.virtual_slope;
 }
 
 }  // namespace wxfetch

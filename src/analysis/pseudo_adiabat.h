@@ -25,6 +25,8 @@ class MoistAdiabat {
   double temperature(double log_pressure) const;
   // The saturated air's virtual temperature (K) there, read the same way.
   double virtual_temperature(double log_pressure) const;
+  // Both at once (K).
+  void read(double log_pressure, double& temperature, double& virtual_temperature) const;
   bool empty() const { return nodes_.empty(); }
 
  private:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -33,9 +32,28 @@ std::vector<std::string_view> split_lines(std::string_view text) {
   return lines;
 }
 
+// Reads one integer at `p` (a sign, then digits up to a blank or the end); returns the position
+// after it, or nullptr when the word is not an integer. As strtol has it, a number past the
+// range of long is taken as its limit.
+const char* read_integer(const char* p, const char* end, long& value) {
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  const char* digits = p;
+  unsigned long magnitude = 0;
+  bool overflow = false;
+  for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+    overflow = overflow || magnitude > (ULONG_MAX - 9) / 10;
+    magnitude = magnitude * 10 + static_cast<unsigned long>(*p - '0');
+  }
+  if (p == digits || (p != end && *p != ' ' && *p != '\t')) return nullptr;
+  const unsigned long limit = negative ? static_cast<unsigned long>(LONG_MAX) + 1 : LONG_MAX;
+  if (overflow || magnitude > limit) magnitude = limit;
+  value = negative ? static_cast<long>(0 - magnitude) : static_cast<long>(magnitude);
+  return p;
+}
+
 // Reads the blank-separated integers of `line` into `values`, the first N of them; returns how
-// many there are, or -1 when a word is not an integer. As strtol has it, a sign may lead and a
-// number past the range of long is taken as its limit.
+// many there are, or -1 when a word is not an integer.
 template <size_t N>
 int integers(std::string_view line, std::array<long, N>& values) {
   int count = 0;
@@ -44,16 +62,11 @@ int integers(std::string_view line, std::array<long, N>& values) {
   while (true) {
     while (p != end && (*p == ' ' || *p == '\t')) ++p;
     if (p == end) return count;
-    const char* start = p;
-    if (*start == '+' && start + 1 != end && *(start + 1) != '-') ++start;
     long v = 0;
-    const auto [next, error] = std::from_chars(start, end, v);
-    if (next == start) return -1;
-    if (error == std::errc::result_out_of_range) v = *start == '-' ? LONG_MIN : LONG_MAX;
-    if (next != end && *next != ' ' && *next != '\t') return -1;
+    p = read_integer(p, end, v);
+    if (p == nullptr) return -1;
     if (count < static_cast<int>(N)) values[static_cast<size_t>(count)] = v;
     ++count;
-    p = next;
   }
 }
 
