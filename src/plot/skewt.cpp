@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/thermo.h"
+#include "plot/hodograph.h"
 
 namespace wxfetch {
 
@@ -340,8 +341,17 @@ std::string skewt_body(const Profile& profile, const SoundingAnalysis& analysis)
 }
 
 std::string skewt_document(const Profile& profile, const SoundingAnalysis& analysis) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + skewt_open_tag() + "<defs>\n" +
-         skewt_definitions() + "</defs>\n" + skewt_body(profile, analysis) + "</svg>\n";
+  const std::string width = std::to_string(SKEWT_WIDTH + HODOGRAPH_SIZE);
+  const std::string height = std::to_string(SKEWT_HEIGHT);
+  std::string hodograph = hodograph_svg(analysis);
+  // Placed beside the diagram, level with its top.
+  hodograph.insert(4, " x=\"" + std::to_string(SKEWT_WIDTH) + "\" y=\"" +
+                          std::to_string(static_cast<int>(TOP)) + "\"");
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+         "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"" +
+         width + "\" height=\"" + height + "\" viewBox=\"0 0 " + width + " " + height +
+         "\">\n<defs>\n" + skewt_definitions() + "</defs>\n" + skewt_body(profile, analysis) +
+         hodograph + "</svg>\n";
 }
 
 }  // namespace wxfetch
