@@ -99,6 +99,30 @@ TEST(Kinematics, StraightHodographGivesBunkersMotionsAndHelicityOnPaper) {
   EXPECT_NEAR(analyse_sounding(gaps).indices.srh_1km, 37.5, 0.5);
 }
 
+TEST(Kinematics, MeansAndWindsBetweenLevelsAndOutsideTheProfile) {
+  // Winds at 0, 1000 and 3000 m: u = 0, 10, 10 m/s. The mean over 500-2000 m weighs 500 m
+  // rising from 5 to 10 and 1000 m at 10: (500 * 7.5 + 1000 * 10) / 1500.
+  const WindProfile w{{0, 1000, 3000}, {0, 10, 10}, {0, 0, 0}};
+  EXPECT_NEAR(mean_wind(w, 500, 2000).u, (500 * 7.5 + 1000 * 10) / 1500, 1e-9);
+  EXPECT_NEAR(wind_at(w, 250).u, 2.5, 1e-9);
+  EXPECT_FALSE(present(wind_at(w, 3001).u));
+  EXPECT_FALSE(present(mean_wind(w, 0, 6000).u));
+  EXPECT_FALSE(present(bulk_shear(w, 6000)));
+  EXPECT_FALSE(present(storm_relative_helicity(w, 6000, {0, 0})));
+  EXPECT_NEAR(wind_direction({0, -5}), 0, 1e-9);   // from the north
+  EXPECT_NEAR(wind_direction({5, 0}), 270, 1e-9);  // from the west
+}
+
+TEST(Profile, LayerMeanIsExactForValuesLinearInLogPressure) {
+  // v = ln p between 1000 and 500 hPa: the pressure-weighted mean is
+  // (p ln p - p) from 500 to 1000, over 500.
+  const Series s{{1000, 800, 500}, {std::log(1000.0), std::log(800.0), std::log(500.0)}};
+  const auto integral = [](double p) { return p * std::log(p) - p; };
+  EXPECT_NEAR(layer_mean(s, 1000, 500), (integral(1000) - integral(500)) / 500, 1e-12);
+  EXPECT_NEAR(layer_mean(s, 900, 700), (integral(900) - integral(700)) / 200, 1e-12);
+  EXPECT_FALSE(present(layer_mean(s, 1000, 400)));
+}
+
 TEST(Severe, FreezingLevelWetBulbZeroAndLapseRates) {
   // 10 C at the ground falling 6.5 K/km reaches 0 C at 1538 m; saturated air has its wet-bulb
   // zero there too, dry air lower down.

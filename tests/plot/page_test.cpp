@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "get/plot_archive.h"
+#include "plot/html_page.h"
 #include "support/test_context.h"
 
 namespace wxfetch {
@@ -73,6 +74,18 @@ TEST(Page, HeadingContentsUnitsAndReasonsForEmptyCells) {
             std::string::npos);
   EXPECT_EQ(html.find("<script"), std::string::npos);
   EXPECT_EQ(std::count(html.begin(), html.end(), '\0'), 0);
+}
+
+TEST(Page, HeadingNamesThreeStationsAndCountsTheRest) {
+  const auto entry = [](const char* station, const char* time) {
+    return HtmlPage::Entry{station, time, "", {}};
+  };
+  EXPECT_EQ(page_heading({entry("72357 OUN", "1999050400")}), "72357 OUN, 1999-05-04 00Z");
+  EXPECT_EQ(page_heading({entry("1 A", "2000010112"), entry("2 B", "1999123100"),
+                          entry("1 A", "2000010100"), entry("3 C", "2000010100"),
+                          entry("4 D", "2000010100"), entry("5 E", "2000010100")}),
+            "1 A, 2 B, 3 C and 2 more, 1999-12-31 00Z to 2000-01-01 12Z");
+  EXPECT_EQ(page_heading({}), "No soundings");
 }
 
 // The visual order of the contents' rows and the hodographs' sizes, as the browser lays out the
