@@ -201,7 +201,7 @@ SoundingAnalysis analyse_sounding(const Profile& profile) {
     result.surface_parcel = lift_parcel(sfc.pressure, sfc.temperature + ZERO_CELSIUS,
                                         sfc.dew_point + ZERO_CELSIUS, env);
   }
-  severe_weather_indices(profile, s, env, result);
+  severe_weather_indices(profile, s, env, result.surface_parcel, ix, result);
   ix.sb_cape = ix.sb.cape, ix.sb_cin = ix.sb.cin;
   return result;
 }

@@ -7,17 +7,12 @@
 #include "analysis/kinematics.h"
 #include "analysis/parcel.h"
 #include "analysis/profile.h"
+#include "analysis/severe.h"
 
 namespace wxfetch {
 
-// What a lifted parcel gives with virtual temperature: energies (J/kg) and levels (hPa, and the
-// LCL's height in m above ground).
-struct ParcelSummary {
-  double cape = ABSENT, cin = ABSENT;
-  double lcl = ABSENT, lcl_height = ABSENT, lfc = ABSENT, el = ABSENT;
-};
-
-struct Indices {
+// Today's indices and, from the base, the severe-weather ones.
+struct Indices : SevereIndices {
   double showalter = ABSENT;
   double lifted_index = ABSENT;
   double lifted_index_virtual = ABSENT;
@@ -43,19 +38,6 @@ struct Indices {
   double precipitable_water = ABSENT;        // mm
   double sb_cape = ABSENT;
   double sb_cin = ABSENT;
-  // The surface, mixed-layer (lowest 100 hPa) and most-unstable parcels, virtual temperature.
-  ParcelSummary sb, ml, mu;
-  double mu_start = ABSENT;  // hPa, where the most unstable parcel starts
-  // Kinematics (m/s, m2/s2) for the ground up to 1, 3 and 6 km.
-  double shear_1km = ABSENT, shear_3km = ABSENT, shear_6km = ABSENT;
-  double right_direction = ABSENT, right_speed = ABSENT;  // degrees, knots
-  double left_direction = ABSENT, left_speed = ABSENT;
-  double srh_1km = ABSENT, srh_3km = ABSENT;
-  double lapse_rate_0_3km = ABSENT, lapse_rate_700_500 = ABSENT;  // C/km
-  double freezing_level = ABSENT, wet_bulb_zero = ABSENT;         // m above ground
-  double stp = ABSENT, scp = ABSENT;
-  // The same shears in knots, for the columns.
-  double shear_1km_kt = ABSENT, shear_3km_kt = ABSENT, shear_6km_kt = ABSENT;
 };
 
 // One output column: its name in the CSV header and JSON, the value, the decimals printed, and
@@ -170,11 +152,9 @@ inline constexpr IndexColumn INDEX_COLUMNS[] = {
 #undef WX_INDEX
 
 // The indices and the surface parcel's path (for drawing).
-struct SoundingAnalysis {
+struct SoundingAnalysis : SoundingWinds {
   Indices indices;
   ParcelPath surface_parcel;
-  WindProfile winds;    // m above ground, m/s
-  StormMotions storms;  // the Bunkers motions, m/s
 };
 
 SoundingAnalysis analyse_sounding(const Profile& profile);

@@ -117,7 +117,7 @@ double lapse_rate(const Environment& env, const Series& heights, double p0, doub
 }
 
 void thermal_indices(const Profile& profile, const ProfileLevel& ground, const Environment& env,
-                     const Series& heights, Indices& ix) {
+                     const Series& heights, SevereIndices& ix) {
   const double p3 = pressure_at_height(profile.levels, ground.height + 3000);
   if (present(p3)) ix.lapse_rate_0_3km = lapse_rate(env, heights, ground.pressure, p3);
   if (ground.pressure >= 700) ix.lapse_rate_700_500 = lapse_rate(env, heights, 700, 500);
@@ -125,8 +125,7 @@ void thermal_indices(const Profile& profile, const ProfileLevel& ground, const E
   ix.wet_bulb_zero = wet_bulb_zero_height(env, heights, ground.height);
 }
 
-void kinematic_indices(SoundingAnalysis& a) {
-  Indices& ix = a.indices;
+void kinematic_indices(SoundingWinds& a, SevereIndices& ix) {
   ix.shear_1km = bulk_shear(a.winds, 1000);
   ix.shear_3km = bulk_shear(a.winds, 3000);
   ix.shear_6km = bulk_shear(a.winds, 6000);
@@ -166,17 +165,16 @@ double supercell_composite_parameter(double mu_cape, double srh_3km, double shea
 }
 
 void severe_weather_indices(const Profile& profile, int surface, const Environment& env,
-                            SoundingAnalysis& a) {
-  Indices& ix = a.indices;
+                            const ParcelPath& surface_parcel, SevereIndices& ix, SoundingWinds& a) {
   const ProfileLevel& ground = profile.levels[static_cast<size_t>(surface)];
   const Series heights = height_series(profile);
   const double z0 = ground.height;
-  ix.sb = summarise(a.surface_parcel, heights, z0);
+  ix.sb = summarise(surface_parcel, heights, z0);
   ix.ml = summarise(mixed_layer_parcel(env, ground.pressure), heights, z0);
   const ParcelPath mu = most_unstable_parcel(env, ground.pressure, ix.mu_start);
   ix.mu = mu.empty() && ix.mu_start == ground.pressure ? ix.sb : summarise(mu, heights, z0);
   a.winds = wind_profile(profile, surface, heights);
-  kinematic_indices(a);
+  kinematic_indices(a, ix);
   if (present(z0)) thermal_indices(profile, ground, env, heights, ix);
   ix.stp = significant_tornado_parameter(ix.sb.cape, ix.sb.lcl_height, ix.srh_1km, ix.shear_6km);
   ix.scp = supercell_composite_parameter(ix.mu.cape, ix.srh_3km, ix.shear_6km);

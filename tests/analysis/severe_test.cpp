@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/indices.h"
+#include "analysis/indices.h"
 #include "analysis/kinematics.h"
 #include "analysis/pseudo_adiabat.h"
 #include "analysis/thermo.h"
