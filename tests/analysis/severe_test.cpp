@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "analysis/indices.h"
-#include "analysis/indices.h"
 #include "analysis/kinematics.h"
 #include "analysis/pseudo_adiabat.h"
 #include "analysis/thermo.h"
