@@ -20,6 +20,7 @@ constexpr long ABSENT_100MB = 32767;
 // The lines of `text` without their line ends ("\n" or "\r\n").
 std::vector<std::string_view> split_lines(std::string_view text) {
   std::vector<std::string_view> lines;
+  lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
