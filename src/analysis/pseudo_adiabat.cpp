@@ -27,8 +27,11 @@ double log_pressure_of(int node) {
 
 // The table interval [node, node + 1] holding `log_pressure`, kept within [low, high - 1].
 int interval_of(double log_pressure, int low, int high) {
-  const int node = static_cast<int>(std::floor((LOG_BOTTOM - log_pressure) / STEP));
-  return std::clamp(node, low, std::max(low, high - 1));
+  // Compared as a double first, so that no value (not even NaN) is cast out of range.
+  const double node = std::floor((LOG_BOTTOM - log_pressure) / STEP);
+  const int top = std::max(low, high - 1);
+  if (!(node > low)) return low;
+  return node < top ? static_cast<int>(node) : top;
 }
 
 double rk4_step(double t, double x, double h) {
