@@ -58,28 +58,39 @@ struct Piece {
 std::vector<Piece> buoyancy_pieces(const ParcelPath& path, bool virtual_form) {
   const auto& tp = virtual_form ? path.virtual_temperature : path.temperature;
   const auto& te = virtual_form ? path.env_virtual_temperature : path.env_temperature;
+  const auto& slope = virtual_form ? path.virtual_slope : path.slope;
   std::vector<Piece> pieces;
-  const auto add = [&pieces](double bottom, double top, double log_span, double b0, double b1) {
-    const double area = GAS_CONSTANT_DRY * 0.5 * (b0 + b1) * log_span;
+  // `bend` is the end correction: the span squared over 12 times the parcel's slope at the
+  // bottom less that at the top (the environment is linear between samples).
+  const auto add = [&pieces](double bottom, double top, double log_span, double b0, double b1,
+                             double bend) {
     const bool positive = b0 + b1 > 0;
+    const double area = GAS_CONSTANT_DRY * (0.5 * (b0 + b1) * log_span - bend);
+    const double kept = positive ? std::max(area, 0.0) : std::min(area, 0.0);
     if (!pieces.empty() && (pieces.back().area > 0) == positive && pieces.back().top == bottom) {
       pieces.back().top = top;
-      pieces.back().area += area;
+      pieces.back().area += kept;
     } else {
-      pieces.push_back({bottom, top, area});
+      pieces.push_back({bottom, top, kept});
     }
   };
   for (size_t i = 0; i + 1 < path.pressures.size(); ++i) {
     const double p0 = path.pressures[i], p1 = path.pressures[i + 1];
     const double x0 = path.log_pressures[i], x1 = path.log_pressures[i + 1];
     const double b0 = tp[i] - te[i], b1 = tp[i + 1] - te[i + 1];
+    // The slope turns at the LCL: an interval that ends there gets no correction.
+    const bool kink = p0 == path.lcl.pressure || p1 == path.lcl.pressure;
+    const double s0 = kink ? 0 : slope[i], s1 = kink ? 0 : slope[i + 1];
     if ((b0 > 0 && b1 < 0) || (b0 < 0 && b1 > 0)) {
       const double xc = x0 + b0 / (b0 - b1) * (x1 - x0);
       const double pc = std::exp(xc);
-      add(p0, pc, x0 - xc, b0, 0.0);
-      add(pc, p1, xc - x1, 0.0, b1);
+      // The slope where the sign changes, taken linear between the samples.
+      const double f = b0 / (b0 - b1);
+      const double sc = s0 + f * (s1 - s0);
+      add(p0, pc, x0 - xc, b0, 0.0, (x0 - xc) * (x0 - xc) / 12 * (s0 - sc));
+      add(pc, p1, xc - x1, 0.0, b1, (xc - x1) * (xc - x1) / 12 * (sc - s1));
     } else {
-      add(p0, p1, x0 - x1, b0, b1);
+      add(p0, p1, x0 - x1, b0, b1, (x0 - x1) * (x0 - x1) / 12 * (s0 - s1));
     }
   }
   return pieces;
@@ -123,7 +134,7 @@ ParcelPath lift_parcel(double pressure, double temperature, double dew_point,
   sample_pressures(path, pressure, env);
   const size_t samples = path.pressures.size();
   for (auto* v : {&path.temperature, &path.virtual_temperature, &path.env_temperature,
-                  &path.env_virtual_temperature}) {
+                  &path.env_virtual_temperature, &path.slope, &path.virtual_slope}) {
     v->resize(samples);
   }
   const std::vector<double>& ex = env.log_pressures;
@@ -132,17 +143,20 @@ ParcelPath lift_parcel(double pressure, double temperature, double dew_point,
   size_t k = 0;  // the environment's layer [k, k + 1] holding the sample
   for (size_t i = 0; i < samples; ++i) {
     const double p = path.pressures[i], x = path.log_pressures[i];
-    double t, tv;
+    AdiabatNode parcel;  // dry: T = theta (p / 1000)^kappa, so dT/d(ln p) = kappa T
     if (p >= path.lcl.pressure) {
-      t = path.theta * std::exp(KAPPA * (x - LOG_1000));
-      tv = virtual_temperature(t, path.ratio);
+      const double t = path.theta * std::exp(KAPPA * (x - LOG_1000));
+      const double tv = virtual_temperature(t, path.ratio);
+      parcel = {t, KAPPA * t, tv, KAPPA * tv};
     } else {
-      path.moist.read(x, t, tv);
+      path.moist.read(x, parcel);
     }
     while (k + 2 < ex.size() && ex[k + 1] >= x) ++k;
     const double f = (x - ex[k]) / (ex[k + 1] - ex[k]);
-    path.temperature[i] = t;
-    path.virtual_temperature[i] = tv;
+    path.temperature[i] = parcel.temperature;
+    path.virtual_temperature[i] = parcel.virtual_temperature;
+    path.slope[i] = parcel.slope;
+    path.virtual_slope[i] = parcel.virtual_slope;
     path.env_temperature[i] = et[k] + f * (et[k + 1] - et[k]);
     path.env_virtual_temperature[i] = ev[k] + f * (ev[k + 1] - ev[k]);
   }

@@ -215,17 +215,29 @@ double MoistAdiabat::virtual_temperature(double log_pressure) const {
 }
 
 void MoistAdiabat::read(double log_pressure, double& temperature, double& virtual_t) const {
+  AdiabatNode node;
+  read(log_pressure, node);
+  temperature = node.temperature, virtual_t = node.virtual_temperature;
+}
+
+void MoistAdiabat::read(double log_pressure, AdiabatNode& out) const {
   const int last = first_ + static_cast<int>(nodes_.size()) - 1;
   const int node = interval_of(log_pressure, first_, last);
   const double u = (log_pressure_of(node) - log_pressure) / STEP;
   const double u2 = u * u, u3 = u2 * u;
   const double h00 = 2 * u3 - 3 * u2 + 1, h10 = (u3 - 2 * u2 + u) * -STEP;
   const double h01 = -2 * u3 + 3 * u2, h11 = (u3 - u2) * -STEP;
+  // d/d(ln p) of the same cubics: d/du divided by du/d(ln p) = -1 / STEP.
+  const double d00 = (6 * u2 - 6 * u) / -STEP, d10 = (3 * u2 - 4 * u + 1);
+  const double d01 = (-6 * u2 + 6 * u) / -STEP, d11 = (3 * u2 - 2 * u);
   const AdiabatNode& a = nodes_[static_cast<size_t>(node - first_)];
   const AdiabatNode& b = nodes_[static_cast<size_t>(node - first_ + 1)];
-  temperature = h00 * a.temperature + h10 * a.slope + h01 * b.temperature + h11 * b.slope;
-  virtual_t = h00 * a.virtual_temperature + h10 * a.virtual_slope + h01 * b.virtual_temperature +
-              h11 * b.virtual_slope;
+  out.temperature = h00 * a.temperature + h10 * a.slope + h01 * b.temperature + h11 * b.slope;
+  out.virtual_temperature = h00 * a.virtual_temperature + h10 * a.virtual_slope +
+                            h01 * b.virtual_temperature + h11 * b.virtual_slope;
+  out.slope = d00 * a.temperature + d10 * a.slope + d01 * b.temperature + d11 * b.slope;
+  out.virtual_slope = d00 * a.virtual_temperature + d10 * a.virtual_slope +
+                      d01 * b.virtual_temperature + d11 * b.virtual_slope;
 }
 
 }  // namespace wxfetch

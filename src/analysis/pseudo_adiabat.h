@@ -27,6 +27,8 @@ class MoistAdiabat {
   double virtual_temperature(double log_pressure) const;
   // Both at once (K).
   void read(double log_pressure, double& temperature, double& virtual_temperature) const;
+  // Both with their slopes d/d(ln p) there.
+  void read(double log_pressure, AdiabatNode& node) const;
   bool empty() const { return nodes_.empty(); }
 
  private:
