@@ -62,6 +62,40 @@ TEST(PseudoAdiabat, TableAgreesWithFineIntegration) {
   EXPECT_LT(dry, 303.15 - 5);
 }
 
+TEST(Parcel, EnergiesAgreeWithAFineIntegration) {
+  // A warm moist ground, 7.5 K/km up to 12 km, isothermal above: one negative area under the
+  // LFC, one positive area, negative again above the EL. CAPE and CIN from the coarse samples
+  // must match a sum over 0.05-hPa steps of the parcel read from its adiabats.
+  Profile p;
+  for (double z = 0; z <= 16000; z += 500) {
+    const double t = 30 - 7.5 * std::min(z, 12000.0) / 1000;
+    p.levels.push_back({z == 0 ? SURFACE : SIGNIFICANT, standard_pressure(z), z, t,
+                        z <= 1000 ? t - 6 : t - 25, A, A});
+  }
+  finish_profile(p);
+  const ProfileLevel& ground = p.levels.front();
+  const Environment env = environment_of(p, ground.pressure);
+  const ParcelPath path = lift_parcel(ground.pressure, ground.temperature + ZERO_CELSIUS,
+                                      ground.dew_point + ZERO_CELSIUS, env);
+  const ParcelEnergy coarse = parcel_energy(path, true);
+  ASSERT_TRUE(present(coarse.lfc));
+  ASSERT_TRUE(present(coarse.el));
+  double cape = 0, cin = 0;
+  const double step = 0.05;
+  for (double q = ground.pressure; q - step > env.temperature.top(); q -= step) {
+    const auto buoyancy = [&](double at) {
+      return parcel_temperature_at(path, at, true) - value_at(env.virtual_temperature, at);
+    };
+    const double area =
+        GAS_CONSTANT_DRY * 0.5 * (buoyancy(q) + buoyancy(q - step)) * std::log(q / (q - step));
+    if (q <= coarse.lfc + 1e-9 && q > coarse.el) cape += std::max(area, 0.0);
+    if (q > coarse.lfc) cin += std::min(area, 0.0);
+  }
+  EXPECT_GT(coarse.cape, 500);
+  EXPECT_NEAR(coarse.cape, cape, 0.5);
+  EXPECT_NEAR(coarse.cin, cin, 0.5);
+}
+
 TEST(Kinematics, UniformWindHasNoShearAndNoHelicity) {
   const Profile p = column(5, [](double) { return std::pair{8.0, -3.0}; });
   const WindProfile w = wind_profile(p, surface_index(p), height_series(p));
