@@ -13,6 +13,7 @@ namespace {
 // The table's pressures: ln p from ln 1100 down past ln 0.1 in steps of STEP.
 const double LOG_BOTTOM = std::log(1100.0);
 constexpr double STEP = 0.04;
+constexpr double PER_STEP = 1 / STEP;  // multiplied by: cheaper than a division
 constexpr int NODES = 234;
 constexpr int SUBSTEPS = 2;  // Runge-Kutta steps between two table pressures
 
@@ -28,7 +29,7 @@ double log_pressure_of(int node) {
 // The table interval [node, node + 1] holding `log_pressure`, kept within [low, high - 1].
 int interval_of(double log_pressure, int low, int high) {
   // Compared as a double first, so that no value (not even NaN) is cast out of range.
-  const double node = std::floor((LOG_BOTTOM - log_pressure) / STEP);
+  const double node = std::floor((LOG_BOTTOM - log_pressure) * PER_STEP);
   const int top = std::max(low, high - 1);
   if (!(node > low)) return low;
   return node < top ? static_cast<int>(node) : top;
@@ -85,7 +86,7 @@ void march(double t, double x, int first, int last, AdiabatNode* nodes) {
 // in the interval starting at `node`.
 double hermite(const AdiabatNode* nodes, double AdiabatNode::*value, double AdiabatNode::*slope,
                int first, int node, double x) {
-  const double u = (log_pressure_of(node) - x) / STEP;
+  const double u = (log_pressure_of(node) - x) * PER_STEP;
   const double u2 = u * u, u3 = u2 * u;
   const AdiabatNode& a = nodes[node - first];
   const AdiabatNode& b = nodes[node - first + 1];
@@ -223,13 +224,13 @@ void MoistAdiabat::read(double log_pressure, double& temperature, double& virtua
 void MoistAdiabat::read(double log_pressure, AdiabatNode& out) const {
   const int last = first_ + static_cast<int>(nodes_.size()) - 1;
   const int node = interval_of(log_pressure, first_, last);
-  const double u = (log_pressure_of(node) - log_pressure) / STEP;
+  const double u = (log_pressure_of(node) - log_pressure) * PER_STEP;
   const double u2 = u * u, u3 = u2 * u;
   const double h00 = 2 * u3 - 3 * u2 + 1, h10 = (u3 - 2 * u2 + u) * -STEP;
   const double h01 = -2 * u3 + 3 * u2, h11 = (u3 - u2) * -STEP;
-  // d/d(ln p) of the same cubics: d/du divided by du/d(ln p) = -1 / STEP.
-  const double d00 = (6 * u2 - 6 * u) / -STEP, d10 = (3 * u2 - 4 * u + 1);
-  const double d01 = (-6 * u2 + 6 * u) / -STEP, d11 = (3 * u2 - 2 * u);
+  // d/d(ln p) of the same cubics: d/du times du/d(ln p) = -1 / STEP.
+  const double d00 = (6 * u2 - 6 * u) * -PER_STEP, d10 = (3 * u2 - 4 * u + 1);
+  const double d01 = (-6 * u2 + 6 * u) * -PER_STEP, d11 = (3 * u2 - 2 * u);
   const AdiabatNode& a = nodes_[static_cast<size_t>(node - first_)];
   const AdiabatNode& b = nodes_[static_cast<size_t>(node - first_ + 1)];
   out.temperature = h00 * a.temperature + h10 * a.slope + h01 * b.temperature + h11 * b.slope;
