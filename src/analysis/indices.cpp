@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/severe.h"
 #include "analysis/thermo.h"
 
 namespace wxfetch {
@@ -84,8 +85,8 @@ double standard_value(const Profile& profile, const Series& series, double Profi
 }
 
 // Showalter, SWEAT, K and the totals, which need 850 mb at or above the surface.
-void standard_level_indices(const Profile& profile, const Environment& env, double surface_pressure,
-                            Indices& ix) {
+void standard_level_indices(const Profile& profile, const Environment& env, const Wind& wind,
+                            double surface_pressure, Indices& ix) {
   if (surface_pressure < 850) return;
   const auto temperature = [&](double p) {
     return standard_value(profile, env.temperature, &ProfileLevel::temperature, p);
@@ -101,11 +102,11 @@ void standard_level_indices(const Profile& profile, const Environment& env, doub
   ix.total_totals = ix.vertical_totals + ix.cross_totals;
   ix.k_index = t850 - t500 + d850 - (t700 - d700);
   if (present(ix.total_totals)) {
-    ix.sweat = sweat_index(d850, ix.total_totals, winds_of(profile, surface_pressure));
+    ix.sweat = sweat_index(d850, ix.total_totals, wind);
   }
   if (present(t850) && present(d850)) {
-    const ParcelPath path = lift_parcel(850, t850 + ZERO_CELSIUS, d850 + ZERO_CELSIUS, env);
-    ix.showalter = t500 + ZERO_CELSIUS - parcel_at_500(path, false);
+    ix.showalter = t500 + ZERO_CELSIUS -
+                   lifted_temperature(850, t850 + ZERO_CELSIUS, d850 + ZERO_CELSIUS, 500, env);
   }
 }
 
@@ -122,9 +123,8 @@ double precipitable_water(const Environment& env) {
 
 // CAPE over half the square of the difference between the pressure-weighted mean winds of the
 // lowest 6 km and the lowest 500 m (m/s).
-double bulk_richardson(const Profile& profile, double surface_pressure, double surface_height,
-                       double cape) {
-  const Wind wind = winds_of(profile, surface_pressure);
+double bulk_richardson(const Profile& profile, const Wind& wind, double surface_pressure,
+                       double surface_height, double cape) {
   const double p6 = pressure_at_height(profile.levels, surface_height + SHEAR_LAYER_DEPTH);
   const double p05 = pressure_at_height(profile.levels, surface_height + MIXED_LAYER_DEPTH);
   if (!present(p6) || !present(p05) || wind.u.empty()) return ABSENT;
@@ -136,9 +136,9 @@ double bulk_richardson(const Profile& profile, double surface_pressure, double s
   return cape / (0.5 * shear2);
 }
 
-// A series of `f(T, Td, p)` at the levels of the dew point series.
+// A series of `f(T, Td, p)` at the levels of the dew point series, up to the first above `top`.
 template <typename F>
-Series derived_series(const Environment& env, F f) {
+Series derived_series(const Environment& env, double top, F f) {
   Series s;
   for (size_t i = 0; i < env.dew_point.pressures.size(); ++i) {
     const double p = env.dew_point.pressures[i];
@@ -146,21 +146,22 @@ Series derived_series(const Environment& env, F f) {
     if (!present(t)) continue;
     s.pressures.push_back(p);
     s.values.push_back(f(t, env.dew_point.values[i], p));
+    if (p < top) break;  // the levels above are not needed
   }
   return s;
 }
 
 // The mixed-layer values, the lifted parcel's indices and energies, and the LCL.
-void mixed_layer_indices(const Profile& profile, const Environment& env, const ProfileLevel& sfc,
-                         Indices& ix) {
+void mixed_layer_indices(const Profile& profile, const Environment& env, const Wind& wind,
+                         const ProfileLevel& sfc, Indices& ix) {
   const double top = pressure_at_height(profile.levels, sfc.height + MIXED_LAYER_DEPTH);
   if (!present(top)) return;
   const double bottom = sfc.pressure;
   const double t = layer_mean(env.temperature, bottom, top);
   const double td = layer_mean(env.dew_point, bottom, top);
-  const Series theta =
-      derived_series(env, [](double t, double, double p) { return potential_temperature(t, p); });
-  const Series ratio = derived_series(env, [](double t, double td, double p) {
+  const Series theta = derived_series(
+      env, top, [](double t, double, double p) { return potential_temperature(t, p); });
+  const Series ratio = derived_series(env, top, [](double t, double td, double p) {
     return saturation_mixing_ratio(std::min(t, td), p);
   });
   ix.mixed_layer_theta = layer_mean(theta, bottom, top);
@@ -177,7 +178,7 @@ void mixed_layer_indices(const Profile& profile, const Environment& env, const P
   ix.cape = e.cape, ix.cin = e.cin, ix.lfc = e.lfc, ix.el = e.el;
   ix.cape_virtual = ev.cape, ix.cin_virtual = ev.cin, ix.lfc_virtual = ev.lfc;
   ix.el_virtual = ev.el;
-  ix.bulk_richardson = bulk_richardson(profile, bottom, sfc.height, e.cape);
+  ix.bulk_richardson = bulk_richardson(profile, wind, bottom, sfc.height, e.cape);
 }
 
 }  // namespace
@@ -192,15 +193,16 @@ SoundingAnalysis analyse_sounding(const Profile& profile) {
   if (s < 0) return result;
   const ProfileLevel& sfc = profile.levels[static_cast<size_t>(s)];
   const Environment env = environment_of(profile, sfc.pressure);
-  standard_level_indices(profile, env, sfc.pressure, ix);
+  const Wind wind = winds_of(profile, sfc.pressure);
+  standard_level_indices(profile, env, wind, sfc.pressure, ix);
   ix.precipitable_water = precipitable_water(env);
-  if (present(sfc.height)) mixed_layer_indices(profile, env, sfc, ix);
+  if (present(sfc.height)) mixed_layer_indices(profile, env, wind, sfc, ix);
   if (present(sfc.temperature) && present(sfc.dew_point)) {
     result.surface_parcel = lift_parcel(sfc.pressure, sfc.temperature + ZERO_CELSIUS,
                                         sfc.dew_point + ZERO_CELSIUS, env);
-    const ParcelEnergy e = parcel_energy(result.surface_parcel, true);
-    if (!result.surface_parcel.empty()) ix.sb_cape = e.cape, ix.sb_cin = e.cin;
   }
+  severe_weather_indices(profile, s, env, result.surface_parcel, ix, result);
+  ix.sb_cape = ix.sb.cape, ix.sb_cin = ix.sb.cin;
   return result;
 }
 

@@ -1,11 +1,13 @@
 // A lifted parcel: its path from the starting pressure to the top of the sounding, sampled at
-// least every hPa beside the environment (linear in ln p between its levels), and the positive
-// and negative energy of that path (CAPE, CIN) with the levels of free convection and equilibrium.
+// every level of the environment (linear in ln p between its levels), at the condensation level
+// and at least every PARCEL_STEP in ln p between, and the positive and negative energy of that
+// path (CAPE, CIN) with the levels of free convection and equilibrium.
 #pragma once
 
 #include <vector>
 
 #include "analysis/profile.h"
+#include "analysis/pseudo_adiabat.h"
 #include "analysis/thermo.h"
 
 namespace wxfetch {
@@ -15,19 +17,31 @@ namespace wxfetch {
 struct Environment {
   Series temperature;
   Series virtual_temperature;
-  Series dew_point;  // K, at the levels with one
+  Series dew_point;                   // K, at the levels with one
+  std::vector<double> log_pressures;  // ln p of temperature.pressures
 };
+
+// The largest step in ln p between two samples of a parcel's path. With the parcel's slopes at
+// the samples the integrals of CAPE and CIN over such steps are close to exact (the end
+// correction of Euler and Maclaurin); the LFC and EL, where the buoyancy changes sign between
+// samples, are placed within about 0.1 hPa.
+constexpr double PARCEL_STEP = 0.04;
 
 // REQUIRES: surface_pressure is the surface level's pressure.
 Environment environment_of(const Profile& profile, double surface_pressure);
 
 struct ParcelPath {
   CondensationLevel lcl;
+  double theta = 0;                             // K, below the LCL
+  double ratio = 0;                             // kg/kg, below the LCL
+  MoistAdiabat moist;                           // above the LCL
   std::vector<double> pressures;                // hPa, falling
+  std::vector<double> log_pressures;            // their ln p
   std::vector<double> temperature;              // K, the parcel's
   std::vector<double> virtual_temperature;      // K, the parcel's
   std::vector<double> env_temperature;          // K
   std::vector<double> env_virtual_temperature;  // K
+  std::vector<double> slope, virtual_slope;     // K, the parcel's d/d(ln p)
   bool empty() const { return pressures.empty(); }
 };
 
@@ -37,8 +51,14 @@ struct ParcelPath {
 ParcelPath lift_parcel(double pressure, double temperature, double dew_point,
                        const Environment& environment);
 
-// The parcel temperature (K) at `pressure` on a path that reaches it (NaN otherwise).
+// The parcel temperature (K) at `pressure` on a path that reaches it (NaN otherwise), from its
+// adiabats rather than from the samples.
 double parcel_temperature_at(const ParcelPath& path, double pressure, bool virtual_form);
+
+// The temperature (K) at `to_pressure` of air lifted from `pressure` with `temperature` and
+// `dew_point` (K), without the path; NaN when the environment does not reach both pressures.
+double lifted_temperature(double pressure, double temperature, double dew_point, double to_pressure,
+                          const Environment& environment);
 
 struct ParcelEnergy {
   double cape = 0;      // J/kg, >= 0

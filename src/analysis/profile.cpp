@@ -82,15 +82,27 @@ Profile profile_from_sounding(const Sounding& sounding, const StationInfo& stati
   return profile;
 }
 
+namespace {
+
+// Puts the levels with a pressure first, in falling pressure (equal pressures keep their order);
+// returns how many there are. Files list their levels in order, so the sort is mostly skipped.
+size_t order_by_pressure(std::vector<ProfileLevel>& levels) {
+  const auto has_pressure = [](const ProfileLevel& l) { return present(l.pressure); };
+  const auto falling = [](const ProfileLevel& a, const ProfileLevel& b) {
+    return a.pressure > b.pressure;
+  };
+  const auto end = std::stable_partition(levels.begin(), levels.end(), has_pressure);
+  if (!std::is_sorted(levels.begin(), end, falling)) std::stable_sort(levels.begin(), end, falling);
+  return static_cast<size_t>(end - levels.begin());
+}
+
+}  // namespace
+
 void finish_profile(Profile& profile) {
   std::vector<ProfileLevel>& levels = profile.levels;
   for (ProfileLevel& level : levels) keep_plausible(level);
-  const auto has_pressure = [](const ProfileLevel& l) { return present(l.pressure); };
-  auto end = std::stable_partition(levels.begin(), levels.end(), has_pressure);
-  std::stable_sort(levels.begin(), end, [](const ProfileLevel& a, const ProfileLevel& b) {
-    return a.pressure > b.pressure;
-  });
-  const size_t with_pressure = static_cast<size_t>(end - levels.begin());
+  const size_t with_pressure = order_by_pressure(levels);
+  if (with_pressure == levels.size()) return;
   std::vector<ProfileLevel> placed;
   for (size_t i = with_pressure; i < levels.size(); ++i) {
     ProfileLevel level = levels[i];
@@ -99,10 +111,7 @@ void finish_profile(Profile& profile) {
   }
   levels.resize(with_pressure);
   levels.insert(levels.end(), placed.begin(), placed.end());
-  end = std::stable_partition(levels.begin(), levels.end(), has_pressure);
-  std::stable_sort(levels.begin(), end, [](const ProfileLevel& a, const ProfileLevel& b) {
-    return a.pressure > b.pressure;
-  });
+  order_by_pressure(levels);
 }
 
 int surface_index(const Profile& profile) {
@@ -127,13 +136,30 @@ double value_at(const Series& s, double pressure) {
   return s.values[i - 1] + f * (s.values[i] - s.values[i - 1]);
 }
 
+namespace {
+
+// The integral over p from p1 up to p0 (p0 > p1) of a value that is v0 at p0 and v1 at p1 and
+// linear in ln p between: with L(p) = ln(p / p0) / ln(p1 / p0),
+// v0 (p0 - p1) + (v1 - v0) integral of L dp, and integral of ln p dp = p ln p - p.
+double segment_integral(double p0, double v0, double p1, double v1) {
+  const double x0 = std::log(p0), x1 = std::log(p1);
+  const double integral_of_log = (p0 * x0 - p0) - (p1 * x1 - p1);  // of ln p, from p1 to p0
+  const double integral_of_l = (integral_of_log - x0 * (p0 - p1)) / (x1 - x0);
+  return v0 * (p0 - p1) + (v1 - v0) * integral_of_l;
+}
+
+}  // namespace
+
 double layer_mean(const Series& s, double bottom, double top) {
   if (s.empty() || bottom > s.bottom() || top < s.top() || !(bottom > top)) return ABSENT;
-  const int steps = std::max(1, static_cast<int>(std::ceil(bottom - top)));
-  const double h = (bottom - top) / steps;
   double sum = 0;
-  for (int i = 0; i < steps; ++i) {
-    sum += 0.5 * (value_at(s, bottom - i * h) + value_at(s, bottom - (i + 1) * h)) * h;
+  double p0 = bottom, v0 = value_at(s, bottom);
+  for (size_t i = 0; i < s.pressures.size() && p0 > top; ++i) {
+    if (s.pressures[i] >= p0) continue;
+    const double p1 = std::max(s.pressures[i], top);
+    const double v1 = p1 == s.pressures[i] ? s.values[i] : value_at(s, p1);
+    sum += segment_integral(p0, v0, p1, v1);
+    p0 = p1, v0 = v1;
   }
   return sum / (bottom - top);
 }
@@ -146,6 +172,17 @@ Series series_of(const Profile& profile, double ProfileLevel::*field, double sur
     if (!s.empty() && level.pressure >= s.pressures.back()) continue;  // a repeated pressure
     s.pressures.push_back(level.pressure);
     s.values.push_back(value);
+  }
+  return s;
+}
+
+Series height_series(const Profile& profile) {
+  Series s;
+  for (const ProfileLevel& level : profile.levels) {
+    if (!present(level.pressure) || !present(level.height)) continue;
+    if (!s.empty() && level.pressure >= s.pressures.back()) continue;
+    s.pressures.push_back(level.pressure);
+    s.values.push_back(level.height);
   }
   return s;
 }

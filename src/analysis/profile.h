@@ -84,11 +84,15 @@ struct Series {
 double value_at(const Series& series, double pressure);
 
 // The pressure-weighted mean of the series between pressures `bottom` and `top` (bottom > top),
-// integrated in steps of at most 1 hPa; NaN when the series does not cover the layer.
+// integrated exactly for the series linear in ln p between its samples; NaN when the series does
+// not cover the layer.
 double layer_mean(const Series& series, double bottom, double top);
 
 // The samples of one level field at and above the surface level (pressure at most the
 // surface's), skipping levels where it is absent. `field` is a member pointer of ProfileLevel.
 Series series_of(const Profile& profile, double ProfileLevel::*field, double surface_pressure);
+
+// The heights (m) of the levels that have a pressure and a height, by falling pressure.
+Series height_series(const Profile& profile);
 
 }  // namespace wxfetch

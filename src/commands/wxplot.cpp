@@ -73,13 +73,15 @@ int draw_input_file(const PlotOptions& options, std::istream& in, std::ostream& 
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   } else {
     std::ifstream file(options.input, std::ios::binary);
-    std::ostringstream buffer;
-    if (file) buffer << file.rdbuf();
-    if (!file) {
+    // Read in blocks straight into the text: a stream buffer's copy costs as much as the indices.
+    char block[1 << 16];
+    while (file.read(block, sizeof block) || file.gcount() > 0) {
+      text.append(block, static_cast<size_t>(file.gcount()));
+    }
+    if (!file.eof()) {
       err << "wxplot: " << file_error(options.input, errno) << "\n";
       return 2;
     }
-    text = std::move(buffer).str();
   }
   const ReadResult read = read_soundings(text, options.input);
   for (const std::string& problem : read.problems) err << "wxplot: " << problem << "\n";

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -34,7 +35,9 @@ bool PlotWriter::begin(std::string& error) {
     return false;
   }
   page_ = std::make_unique<HtmlPage>(*html_file_);
-  page_->begin("Soundings from " + options_.input);
+  // The page names its source by its last part: a full path says nothing to a reader.
+  page_->begin(options_.input == "-" ? "standard input"
+                                     : std::filesystem::path(options_.input).filename().string());
   return true;
 }
 

@@ -1,10 +1,12 @@
 #include "plot/skewt.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "analysis/thermo.h"
+#include "plot/hodograph.h"
 
 namespace wxfetch {
 
@@ -66,16 +68,24 @@ std::string number_text(double value, const char* format) {
   return text;
 }
 
+// The isobars and isotherms, to be clipped to the diagram.
 std::string isobars_and_isotherms() {
   std::string out = "<g stroke=\"#9a9a9a\" stroke-width=\"0.6\">\n";
   for (int p = 1000; p >= 100; p -= 100) {
     append(out, "<line x1=\"%.1f\" y1=\"%.1f\" ", LEFT, y_of(p));
     append(out, "x2=\"%.1f\" y2=\"%.1f\"/>\n", RIGHT, y_of(p));
   }
-  std::string labels = "<g fill=\"#555\" stroke=\"none\">\n";
   for (int t = -130; t <= 50; t += 10) {
     append(out, "<line x1=\"%.1f\" y1=\"%.1f\" ", x_of(t, P_BOTTOM), BOTTOM);
     append(out, "x2=\"%.1f\" y2=\"%.1f\"/>\n", x_of(t, P_TOP), TOP);
+  }
+  return out + "</g>\n";
+}
+
+// Their labels, outside the diagram: temperatures under it, pressures on its left.
+std::string axis_labels() {
+  std::string labels = "<g fill=\"#555\" stroke=\"none\">\n";
+  for (int t = -130; t <= 50; t += 10) {
     if (x_of(t, P_BOTTOM) >= LEFT) {
       append(labels, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">", x_of(t, P_BOTTOM),
              BOTTOM + 14);
@@ -86,7 +96,7 @@ std::string isobars_and_isotherms() {
     append(labels, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">", LEFT - 4, y_of(p) + 4);
     labels += std::to_string(p) + "</text>\n";
   }
-  return out + "</g>\n" + labels + "</g>\n";
+  return labels + "</g>\n";
 }
 
 std::string dry_adiabats() {
@@ -183,7 +193,7 @@ std::string parcel_lines(const ParcelPath& path) {
     if (p < P_TOP) break;
     const double tp = path.temperature[i] - ZERO_CELSIUS;
     const double te = path.env_temperature[i] - ZERO_CELSIUS;
-    if (i % 8 == 0 || i + 1 == path.pressures.size()) parcel.emplace_back(tp, p);
+    parcel.emplace_back(tp, p);
     if (tp > te) {
       warm.emplace_back(tp, p);
       env.emplace_back(te, p);
@@ -229,20 +239,34 @@ std::string wind_barb(double y, double direction, double knots) {
   return "<path d=\"" + path + "\" fill=\"#222\"/>\n";
 }
 
+// The rows (px, top and bottom) one barb covers: its staff of 30 px towards the direction the
+// wind comes from and its feathers, up to 12 px across the staff, with a margin.
+std::pair<double, double> barb_rows(double y, double direction, double knots) {
+  if (std::lround(knots / 5) == 0) return {y - 4, y + 4};
+  const double a = direction * 3.14159265358979 / 180.0;
+  const double end = y - 30 * std::cos(a), across = 12 * std::fabs(std::sin(a));
+  return {std::min(y, end) - across - 4, std::max(y, end) + across + 4};
+}
+
+// The barbs from the ground up, each left out whose rows would meet those of a barb drawn.
 std::string wind_barbs(const Profile& profile) {
   std::string out = "<g stroke=\"#222\" stroke-width=\"1\">\n";
   append(out, "<line x1=\"%.1f\" y1=\"%.1f\" ", BARB_X, TOP);
   append(out, "x2=\"%.1f\" y2=\"%.1f\" stroke=\"#bbb\"/>\n", BARB_X, BOTTOM);
-  double last_y = -1e9;
+  std::vector<std::pair<double, double>> drawn;
   for (const ProfileLevel& level : profile.levels) {
     if (!present(level.pressure) || !present(level.wind_direction) || !present(level.wind_speed) ||
         level.pressure > P_BOTTOM || level.pressure < P_TOP) {
       continue;
     }
     const double y = y_of(level.pressure);
-    if (std::fabs(y - last_y) < 14) continue;  // too close to the barb below
+    const auto rows = barb_rows(y, level.wind_direction, level.wind_speed);
+    const bool meets = std::any_of(drawn.begin(), drawn.end(), [&](const auto& other) {
+      return rows.first < other.second && other.first < rows.second;
+    });
+    if (meets) continue;
     out += wind_barb(y, level.wind_direction, level.wind_speed);
-    last_y = y;
+    drawn.push_back(rows);
   }
   return out + "</g>\n";
 }
@@ -273,8 +297,8 @@ const std::string& skewt_definitions() {
     append(out, "width=\"%.1f\" height=\"%.1f\"/></clipPath>\n", WIDTH, HEIGHT);
     out += "<g id=\"skewt-background\" font-family=\"sans-serif\" font-size=\"9\">\n";
     out += "<g clip-path=\"url(#skewt-clip)\">\n";
-    out += dry_adiabats() + moist_adiabats() + mixing_ratio_lines() + "</g>\n";
-    out += isobars_and_isotherms();
+    out += isobars_and_isotherms() + dry_adiabats() + moist_adiabats() + mixing_ratio_lines();
+    out += "</g>\n" + axis_labels();
     append(out, "<rect x=\"%.1f\" y=\"%.1f\" ", LEFT, TOP);
     append(out, "width=\"%.1f\" height=\"%.1f\" fill=\"none\" stroke=\"#444\"/>\n", WIDTH, HEIGHT);
     return out + "</g>\n";
@@ -323,8 +347,17 @@ std::string skewt_body(const Profile& profile, const SoundingAnalysis& analysis)
 }
 
 std::string skewt_document(const Profile& profile, const SoundingAnalysis& analysis) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + skewt_open_tag() + "<defs>\n" +
-         skewt_definitions() + "</defs>\n" + skewt_body(profile, analysis) + "</svg>\n";
+  const std::string width = std::to_string(SKEWT_WIDTH + HODOGRAPH_SIZE);
+  const std::string height = std::to_string(SKEWT_HEIGHT);
+  std::string hodograph = hodograph_svg(analysis);
+  // Placed beside the diagram, level with its top.
+  hodograph.insert(4, " x=\"" + std::to_string(SKEWT_WIDTH) + "\" y=\"" +
+                          std::to_string(static_cast<int>(TOP)) + "\"");
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+         "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"" +
+         width + "\" height=\"" + height + "\" viewBox=\"0 0 " + width + " " + height +
+         "\">\n<defs>\n" + skewt_definitions() + "</defs>\n" + skewt_body(profile, analysis) +
+         hodograph + "</svg>\n";
 }
 
 }  // namespace wxfetch

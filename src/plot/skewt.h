@@ -22,7 +22,8 @@ const std::string& skewt_definitions();
 // The picture's own elements (to be placed in an <svg> that can see skewt_definitions()).
 std::string skewt_body(const Profile& profile, const SoundingAnalysis& analysis);
 
-// A complete SVG document: the definitions followed by the body.
+// A complete SVG document: the definitions, the body and the hodograph beside the diagram
+// (SKEWT_WIDTH + HODOGRAPH_SIZE wide).
 std::string skewt_document(const Profile& profile, const SoundingAnalysis& analysis);
 
 // The opening tag of a picture's <svg> element with its size and namespaces.

@@ -1,6 +1,8 @@
 #include "plot/sounding_reader.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,7 @@ constexpr long ABSENT_100MB = 32767;
 // The lines of `text` without their line ends ("\n" or "\r\n").
 std::vector<std::string_view> split_lines(std::string_view text) {
   std::vector<std::string_view> lines;
+  lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
@@ -30,20 +33,48 @@ std::vector<std::string_view> split_lines(std::string_view text) {
   return lines;
 }
 
-// The blank-separated integers of `line`; nullopt when a word is not an integer.
-std::optional<std::vector<long>> integers(std::string_view line) {
-  std::vector<long> values;
-  const std::string copy(line);
-  const char* p = copy.c_str();
-  while (true) {
-    while (*p == ' ' || *p == '\t') ++p;
-    if (*p == '\0') return values;
-    char* end = nullptr;
-    const long v = std::strtol(p, &end, 10);
-    if (end == p || (*end != '\0' && *end != ' ' && *end != '\t')) return std::nullopt;
-    values.push_back(v);
-    p = end;
+// Reads one integer at `p` (a sign, then digits up to a blank or the end); returns the position
+// after it, or nullptr when the word is not an integer. As strtol has it, a number past the
+// range of long is taken as its limit.
+const char* read_integer(const char* p, const char* end, long& value) {
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  const char* digits = p;
+  unsigned long magnitude = 0;
+  bool overflow = false;
+  for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+    overflow = overflow || magnitude > (ULONG_MAX - 9) / 10;
+    magnitude = magnitude * 10 + static_cast<unsigned long>(*p - '0');
   }
+  if (p == digits || (p != end && *p != ' ' && *p != '\t')) return nullptr;
+  const unsigned long limit = negative ? static_cast<unsigned long>(LONG_MAX) + 1 : LONG_MAX;
+  if (overflow || magnitude > limit) magnitude = limit;
+  value = negative ? static_cast<long>(0 - magnitude) : static_cast<long>(magnitude);
+  return p;
+}
+
+// Reads the blank-separated integers of `line` into `values`, the first N of them; returns how
+// many there are, or -1 when a word is not an integer.
+template <size_t N>
+int integers(std::string_view line, std::array<long, N>& values) {
+  int count = 0;
+  const char* p = line.data();
+  const char* const end = line.data() + line.size();
+  while (true) {
+    while (p != end && (*p == ' ' || *p == '\t')) ++p;
+    if (p == end) return count;
+    long v = 0;
+    p = read_integer(p, end, v);
+    if (p == nullptr) return -1;
+    if (count < static_cast<int>(N)) values[static_cast<size_t>(count)] = v;
+    ++count;
+  }
+}
+
+// The line type: the single integer in the first 7 columns, -1 when there is none.
+long line_type(std::string_view line) {
+  std::array<long, 1> type{};
+  return integers(line.substr(0, std::min<size_t>(line.size(), 7)), type) == 1 ? type[0] : -1;
 }
 
 std::string problem(const std::string& name, size_t line, const std::string& what) {
@@ -54,7 +85,7 @@ std::string problem(const std::string& name, size_t line, const std::string& wha
 struct KvtBlock {
   Profile profile;
   bool knots = true;
-  std::vector<std::vector<long>> levels;
+  std::vector<std::array<long, 7>> levels;
 };
 
 constexpr const char* MONTHS[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
@@ -92,8 +123,7 @@ bool parse_station_line(std::string_view line, StationInfo& s) {
 
 // The type 3 line: initials in the 13 columns after the line type, wind units tag last.
 bool parse_units_line(std::string_view line, KvtBlock& block) {
-  const auto type = integers(line.substr(0, std::min<size_t>(line.size(), 7)));
-  if (!type || type->size() != 1 || (*type)[0] != 3 || line.size() < 10) return false;
+  if (line_type(line) != 3 || line.size() < 10) return false;
   std::string_view initials = line.substr(8, std::min<size_t>(13, line.size() - 8));
   while (!initials.empty() && initials.front() == ' ') initials.remove_prefix(1);
   while (!initials.empty() && initials.back() == ' ') initials.remove_suffix(1);
@@ -114,6 +144,7 @@ void finish_block(KvtBlock& block, ReadResult& result) {
     if (v == ABSENT_FULL || (whole_mb && v == ABSENT_100MB)) return ABSENT;
     return v * scale;
   };
+  block.profile.levels.reserve(block.levels.size());
   for (const auto& c : block.levels) {
     ProfileLevel level;
     level.kind = static_cast<int32_t>(c[0]);
@@ -142,15 +173,14 @@ bool read_kvt_header(const std::vector<std::string_view>& lines, size_t i, KvtBl
   if (!parse_station_line(lines[i + 1], block.profile.station)) {
     return fail(i + 1, "bad station line (1)");
   }
-  const auto two = integers(lines[i + 2]);
-  if (!two || two->empty() || (*two)[0] != 2) return fail(i + 2, "bad line of type 2");
+  std::array<long, 1> two{};
+  if (integers(lines[i + 2], two) < 1 || two[0] != 2) return fail(i + 2, "bad line of type 2");
   if (!parse_units_line(lines[i + 3], block)) return fail(i + 3, "bad line of type 3");
   return true;
 }
 
 bool starts_block(std::string_view line) {
-  const auto first = integers(line.substr(0, std::min<size_t>(line.size(), 7)));
-  return first && first->size() == 1 && (*first)[0] == 254;
+  return line_type(line) == 254;
 }
 
 }  // namespace
@@ -172,12 +202,12 @@ ReadResult read_kvt(std::string_view text, const std::string& name) {
     size_t j = i + (header_ok ? 4 : 1);
     bool levels_ok = header_ok;
     for (; j < lines.size() && !starts_block(lines[j]); ++j) {
-      const auto columns = integers(lines[j]);
-      if (levels_ok && (!columns || columns->size() != 7)) {
+      std::array<long, 7> columns{};
+      if (levels_ok && integers(lines[j], columns) != 7) {
         result.problems.push_back(problem(name, j, "bad level line; sounding left out"));
         levels_ok = false;
       }
-      if (levels_ok) block.levels.push_back(*columns);
+      if (levels_ok) block.levels.push_back(columns);
     }
     if (levels_ok) finish_block(block, result);
     i = j;

@@ -52,6 +52,32 @@ TEST(SkewT, BarbsTitleAndEscaping) {
   EXPECT_EQ(skewt_document(p, analyse_sounding(p)).rfind("<?xml", 0), 0u);
 }
 
+TEST(SkewT, BarbsNeverOverlapAndLinesStayInsideTheDiagram) {
+  // A wind every 2 mb from 1000 to 100 mb: from the north the staffs stand upright (30 px each),
+  // from the east they lie flat and only their feathers (12 px) stand up, so more fit.
+  const auto barbs = [](double direction) {
+    Profile p = profile_with(0, -5);
+    for (double pressure = 1000; pressure >= 100; pressure -= 2) {
+      p.levels.push_back({WIND, pressure, A, A, A, direction, 25});
+    }
+    finish_profile(p);
+    const std::string body = skewt_body(p, analyse_sounding(p));
+    return count(body, "<path d=\"M");
+  };
+  const size_t upright = barbs(360), flat = barbs(90);
+  EXPECT_LE(upright, 680u / 38 + 1);  // the diagram's height over a staff and its margins
+  EXPECT_GE(upright, 10u);
+  EXPECT_GT(flat, upright);
+  EXPECT_LE(flat, 680u / 32 + 1);
+  // Every background line is inside the clipped group; only labels follow it.
+  const std::string& defs = skewt_definitions();
+  const size_t clipped_end = defs.find("<g fill=\"#555\"");
+  ASSERT_NE(clipped_end, std::string::npos);
+  EXPECT_LT(defs.find("<g clip-path=\"url(#skewt-clip)\">"), defs.find("<line"));
+  EXPECT_LT(defs.rfind("<line"), clipped_end);
+  EXPECT_EQ(defs.find("<polyline", clipped_end), std::string::npos);
+}
+
 TEST(IndexTable, NumbersKeepTheirDecimalsAndNoNegativeZero) {
   EXPECT_EQ(index_text(-0.004, 2), "0.00");
   EXPECT_EQ(index_text(-0.006, 2), "-0.01");

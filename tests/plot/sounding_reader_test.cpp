@@ -57,6 +57,33 @@ TEST(SoundingReader, ReadsBothKvtVariantsAndWindUnits) {
   EXPECT_FALSE(present(b.levels[1].wind_speed));
 }
 
+TEST(SoundingReader, LevelWordsAreIntegersAsStrtolReadsThem) {
+  // Each level line's fourth column (temperature in tenths) written several ways; a word that
+  // is not an integer makes the block damaged, a number past long is taken as its limit (and
+  // then, implausible, as absent).
+  const struct {
+    const char* word;
+    bool read;
+    double temperature;
+  } cases[] = {{"153", true, 15.3},    {"+153", true, 15.3},
+               {"-0153", true, -15.3}, {"99999999999999999999", true, ABSENT},
+               {"+-153", false, 0},    {"-", false, 0},
+               {"15.3", false, 0},     {"153x", false, 0}};
+  for (const auto& c : cases) {
+    const std::string block = KVT_KNOTS.substr(0, KVT_KNOTS.find("      9  10050")) +
+                              "      9  10050    100 " + c.word + "    101    200     10\n";
+    const ReadResult r = read_kvt(block, "in.txt");
+    ASSERT_EQ(r.soundings.size(), c.read ? 1u : 0u) << c.word;
+    if (!c.read) continue;
+    const double t = r.soundings[0].levels[0].temperature;
+    if (present(c.temperature)) {
+      EXPECT_NEAR(t, c.temperature, 1e-9) << c.word;
+    } else {
+      EXPECT_FALSE(present(t)) << c.word;
+    }
+  }
+}
+
 TEST(SoundingReader, DamagedKvtBlockIsReportedAndTheNextOneRead) {
   const struct {
     const char* name;

@@ -62,7 +62,15 @@ TEST(Wxplot, IndicesAsCsvAndJsonLines) {
             "vertical_totals,total_totals,cape,cape_virtual,cin,cin_virtual,el_hpa,"
             "el_virtual_hpa,lfc_hpa,lfc_virtual_hpa,bulk_richardson,lcl_temperature_k,"
             "lcl_pressure_hpa,mixed_layer_theta_k,mixed_layer_mixing_ratio_gkg,"
-            "thickness_1000_500_m,precipitable_water_mm,sb_cape,sb_cin");
+            "thickness_1000_500_m,precipitable_water_mm,sb_cape,sb_cin"
+            // The newer columns come after today's, each name with its unit.
+            ",sb_lcl_hpa,sb_lcl_m_agl,sb_lfc_hpa,sb_el_hpa,ml_cape_jkg,ml_cin_jkg,ml_lcl_hpa,"
+            "ml_lcl_m_agl,ml_lfc_hpa,ml_el_hpa,mu_start_hpa,mu_cape_jkg,mu_cin_jkg,mu_lcl_hpa,"
+            "mu_lfc_hpa,mu_el_hpa,shear_0_1km_ms,shear_0_1km_kt,shear_0_3km_ms,shear_0_3km_kt,"
+            "shear_0_6km_ms,shear_0_6km_kt,bunkers_right_direction_deg,bunkers_right_speed_kt,"
+            "bunkers_left_direction_deg,bunkers_left_speed_kt,srh_0_1km_m2s2,srh_0_3km_m2s2,"
+            "lapse_rate_0_3km_c_km,lapse_rate_700_500_c_km,freezing_level_m_agl,"
+            "wet_bulb_zero_m_agl,stp_fixed,scp_fixed");
   EXPECT_EQ(first.rfind("72999,2001-06-01T00:00Z,", 0), 0u) << first;
   EXPECT_NE(first.find(",5700,"), std::string::npos) << first;  // thickness
   // No 850-mb dew point at 12 UTC: K index and cross totals empty, vertical totals not.
