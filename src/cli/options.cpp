@@ -216,9 +216,9 @@ std::string parse_centre(std::string_view value, std::optional<int>& centre) {
 // Applies one of wxget's own options; returns "" or its error.
 std::string apply_get(int code, std::string_view value, GetOptions& o) {
   static constexpr std::pair<const char*, GetFormat> FORMAT_WORDS[] = {
-      {"kvt", GetFormat::KVT},        {"kvt-100mb", GetFormat::KVT_100MB},
-      {"faa604", GetFormat::FAA604},  {"csv", GetFormat::CSV},
-      {"json", GetFormat::JSON},      {"netcdf", GetFormat::NETCDF},
+      {"kvt", GetFormat::KVT},         {"kvt-100mb", GetFormat::KVT_100MB},
+      {"faa604", GetFormat::FAA604},   {"csv", GetFormat::CSV},
+      {"json", GetFormat::JSON},       {"netcdf", GetFormat::NETCDF},
       {"wyoming", GetFormat::WYOMING}, {"bufr", GetFormat::BUFR}};  // bufr: with ecCodes only
   static constexpr std::pair<const char*, WindUnits> UNIT_WORDS[] = {{"kt", WindUnits::KNOTS},
                                                                      {"ms", WindUnits::TENTHS_MS}};

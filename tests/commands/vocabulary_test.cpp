@@ -190,7 +190,9 @@ TEST(Vocabulary, UsageErrorsAreOneLineAndAHint) {
        {"--from", "csv", "a", "b"},
        "wxpack: --from takes igra2, wyoming, temp, igra2-stations or wyoming-stations"},
       {Program::PACK, {"--from", "igra2", "a"}, "wxpack: --from igra2 needs the files to read"},
-      {Program::PACK, {"a", "-s", "x"}, "wxpack: --support, --stations and --no-stations go with --from"},
+      {Program::PACK,
+       {"a", "-s", "x"},
+       "wxpack: --support, --stations and --no-stations go with --from"},
   };
   for (const auto& c : cases) {
     const std::string program = c.line;
