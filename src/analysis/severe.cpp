@@ -143,13 +143,6 @@ void kinematic_indices(SoundingWinds& a, SevereIndices& ix) {
 
 }  // namespace
 
-double equivalent_potential_temperature(double temperature, double dew_point, double pressure) {
-  const double r = saturation_mixing_ratio(dew_point, pressure) * 1000;  // g/kg
-  const double t_lcl = condensation_level(temperature, dew_point, pressure).temperature;
-  return temperature * std::pow(1000 / pressure, 0.2854 * (1 - 0.28e-3 * r)) *
-         std::exp((3.376 / t_lcl - 0.00254) * r * (1 + 0.81e-3 * r));
-}
-
 double significant_tornado_parameter(double cape, double lcl_height, double srh_1km,
                                      double shear_6km) {
   const double lcl_term = std::clamp((2000 - lcl_height) / 1000, 0.0, 1.0);

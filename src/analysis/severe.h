@@ -45,10 +45,6 @@ void severe_weather_indices(const Profile& profile, int surface, const Environme
                             const ParcelPath& surface_parcel, SevereIndices& ix,
                             SoundingWinds& winds);
 
-// Bolton's (1980, his equation 43) equivalent potential temperature (K) of air at `temperature`
-// and `dew_point` (K) and `pressure` (hPa).
-double equivalent_potential_temperature(double temperature, double dew_point, double pressure);
-
 // The fixed-layer significant tornado parameter from surface-based CAPE (J/kg), LCL height (m
 // above ground), 0-1 km storm-relative helicity (m2/s2) and 0-6 km bulk shear (m/s), and the
 // fixed-layer supercell composite parameter from most-unstable CAPE, 0-3 km helicity and 0-6 km

@@ -188,7 +188,7 @@ TEST(Vocabulary, UsageErrorsAreOneLineAndAHint) {
       {Program::PLOT, {"--input", "x.csv", "--bogus"}, "wxplot: unknown option '--bogus'"},
       {Program::PACK,
        {"--from", "csv", "a", "b"},
-       "wxpack: --from takes igra2, wyoming, temp, igra2-stations or wyoming-stations"},
+       "wxpack: --from takes igra2, wyoming, temp, bufr, igra2-stations or wyoming-stations"},
       {Program::PACK, {"--from", "igra2", "a"}, "wxpack: --from igra2 needs the files to read"},
       {Program::PACK,
        {"a", "-s", "x"},
