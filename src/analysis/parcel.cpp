@@ -55,25 +55,28 @@ struct Piece {
 
 // Splits the path into pieces of one sign each, cutting a layer where the buoyancy changes sign
 // (the crossing linear in ln p).
+// Adds the area between `bottom` and `top` (hPa; `log_span` apart in ln p) of buoyancies `b0`
+// and `b1` to `pieces`, joined to the last piece when that has the same sign and ends there.
+// `bend` is the end correction: the span squared over 12 times the parcel's slope at the bottom
+// less that at the top (the environment is linear between samples).
+void add_piece(std::vector<Piece>& pieces, double bottom, double top, double log_span, double b0,
+               double b1, double bend) {
+  const bool positive = b0 + b1 > 0;
+  const double area = GAS_CONSTANT_DRY * (0.5 * (b0 + b1) * log_span - bend);
+  const double kept = positive ? std::max(area, 0.0) : std::min(area, 0.0);
+  if (!pieces.empty() && (pieces.back().area > 0) == positive && pieces.back().top == bottom) {
+    pieces.back().top = top;
+    pieces.back().area += kept;
+  } else {
+    pieces.push_back({bottom, top, kept});
+  }
+}
+
 std::vector<Piece> buoyancy_pieces(const ParcelPath& path, bool virtual_form) {
   const auto& tp = virtual_form ? path.virtual_temperature : path.temperature;
   const auto& te = virtual_form ? path.env_virtual_temperature : path.env_temperature;
   const auto& slope = virtual_form ? path.virtual_slope : path.slope;
   std::vector<Piece> pieces;
-  // `bend` is the end correction: the span squared over 12 times the parcel's slope at the
-  // bottom less that at the top (the environment is linear between samples).
-  const auto add = [&pieces](double bottom, double top, double log_span, double b0, double b1,
-                             double bend) {
-    const bool positive = b0 + b1 > 0;
-    const double area = GAS_CONSTANT_DRY * (0.5 * (b0 + b1) * log_span - bend);
-    const double kept = positive ? std::max(area, 0.0) : std::min(area, 0.0);
-    if (!pieces.empty() && (pieces.back().area > 0) == positive && pieces.back().top == bottom) {
-      pieces.back().top = top;
-      pieces.back().area += kept;
-    } else {
-      pieces.push_back({bottom, top, kept});
-    }
-  };
   for (size_t i = 0; i + 1 < path.pressures.size(); ++i) {
     const double p0 = path.pressures[i], p1 = path.pressures[i + 1];
     const double x0 = path.log_pressures[i], x1 = path.log_pressures[i + 1];
@@ -87,10 +90,10 @@ std::vector<Piece> buoyancy_pieces(const ParcelPath& path, bool virtual_form) {
       // The slope where the sign changes, taken linear between the samples.
       const double f = b0 / (b0 - b1);
       const double sc = s0 + f * (s1 - s0);
-      add(p0, pc, x0 - xc, b0, 0.0, (x0 - xc) * (x0 - xc) / 12 * (s0 - sc));
-      add(pc, p1, xc - x1, 0.0, b1, (xc - x1) * (xc - x1) / 12 * (sc - s1));
+      add_piece(pieces, p0, pc, x0 - xc, b0, 0.0, (x0 - xc) * (x0 - xc) / 12 * (s0 - sc));
+      add_piece(pieces, pc, p1, xc - x1, 0.0, b1, (xc - x1) * (xc - x1) / 12 * (sc - s1));
     } else {
-      add(p0, p1, x0 - x1, b0, b1, (x0 - x1) * (x0 - x1) / 12 * (s0 - s1));
+      add_piece(pieces, p0, p1, x0 - x1, b0, b1, (x0 - x1) * (x0 - x1) / 12 * (s0 - s1));
     }
   }
   return pieces;

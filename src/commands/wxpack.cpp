@@ -213,6 +213,20 @@ std::string apply_pack_option(int code, std::string_view value, PackCommand& c) 
   return apply_value_option(code, std::string(value), c);
 }
 
+// Checks the input files of the command against its format; "" or the usage error.
+std::string check_files(const PackCommand& c, bool input_terminal) {
+  if (c.from.empty()) {
+    if (c.files.size() > 1) return "give at most one DESCRIPTION_FILE";
+    if (c.files.empty() && input_terminal) {
+      return "no DESCRIPTION_FILE, and standard input is a terminal (an import needs --from)";
+    }
+    return "";
+  }
+  if (c.files.empty()) return "--from " + c.from + " needs the files to read";
+  if (c.from == "igra2-stations" && c.files.size() > 1) return "give one IGRA 2 station list";
+  return "";
+}
+
 // Takes the archive and the input files from the operands; "" or the usage error.
 std::string take_operands(std::vector<std::string> operands, bool input_terminal, PackCommand& c) {
   const bool rows_only = c.from.ends_with("-stations");
@@ -225,13 +239,23 @@ std::string take_operands(std::vector<std::string> operands, bool input_terminal
     operands.erase(operands.begin());
   }
   c.files = std::move(operands);
-  if (c.from.empty() && c.files.size() > 1) return "give at most one DESCRIPTION_FILE";
-  if (c.from.empty() && c.files.empty() && input_terminal) {
-    return "no DESCRIPTION_FILE, and standard input is a terminal (an import needs --from)";
+  return check_files(c, input_terminal);
+}
+
+// The station table an import files its stations by: the history table of --support, else of
+// the default support folder, unless --stations or --no-stations says otherwise.
+void choose_station_table(PackCommand& c) {
+  if (!c.from.empty() && !c.no_stations && c.support.empty() && c.stations_file.empty()) {
+    SelectionOptions defaults;
+    apply_directory_defaults(defaults);
+    c.support = defaults.support;
+    c.support_source = defaults.support_source;
   }
-  if (!c.from.empty() && c.files.empty()) return "--from " + c.from + " needs the files to read";
-  if (c.from == "igra2-stations" && c.files.size() > 1) return "give one IGRA 2 station list";
-  return "";
+  if (!c.support.empty()) {
+    c.stations_file = c.support;
+    append_separator(c.stations_file);
+    c.stations_file += "stat2000.txt";
+  }
 }
 
 // Checks the options that go together; "" or the usage error.
@@ -244,18 +268,7 @@ std::string check_options(PackCommand& c) {
   if (c.no_stations && (!c.support.empty() || !c.stations_file.empty())) {
     return "--no-stations goes with neither --support nor --stations";
   }
-  if (!c.from.empty() && !c.no_stations && c.support.empty() && c.stations_file.empty()) {
-    // Imports file stations by the support folder's history table unless told otherwise.
-    SelectionOptions defaults;
-    apply_directory_defaults(defaults);
-    c.support = defaults.support;
-    c.support_source = defaults.support_source;
-  }
-  if (!c.support.empty()) {
-    c.stations_file = c.support;
-    append_separator(c.stations_file);
-    c.stations_file += "stat2000.txt";
-  }
+  choose_station_table(c);
   if (c.from.empty() && (!c.stations_file.empty() || c.no_stations)) {
     return "--support, --stations and --no-stations go with --from";
   }

@@ -138,31 +138,37 @@ struct Decoded {
   int32_t release_time = ABSENT;
 };
 
-// 31313 srrarasasa 8GGgg (also GGgg/, as the FAA604 writer puts it); 41414 NhCLhCMCH; regional
-// sections from 51515 on end what is read of the part.
+// The groups after 31313: srrarasasa (the sonde) and 8GGgg (also GGgg/, as the FAA604 writer
+// puts it), the launch time.
+void read_sonde_groups(Groups& groups, const Word& marker, Decoded& decoded) {
+  const Word& system = groups.take(marker);
+  if (system.text.size() == 5 && digits(system.text.substr(1, 2))) {
+    const int type = number(system.text.substr(1, 2));
+    try {
+      sonde_type_raw(type);
+      decoded.sonde_type = type;
+    } catch (const std::invalid_argument&) {  // a sonde the archive has no code for
+    }
+  }
+  const Word* launch = groups.peek();
+  if (launch == nullptr || launch->text.size() != 5) return;
+  const std::string& l = launch->text;
+  const std::string hhmm = l[0] == '8' && digits(l) ? l.substr(1)
+                           : l[4] == '/'            ? l.substr(0, 4)
+                                                    : "";
+  if (digits(hhmm) && number(hhmm) / 100 < 24 && number(hhmm) % 100 < 60) {
+    decoded.release_time = number(hhmm);
+    groups.take();
+  }
+}
+
+// 31313 with its groups; 41414 NhCLhCMCH; regional sections from 51515 on end what is read of
+// the part.
 void read_closing_sections(Groups& groups, Decoded& decoded) {
   while (groups.more()) {
     const Word& marker = groups.take();
     if (marker.text == "31313") {
-      const Word& system = groups.take(marker);
-      if (system.text.size() == 5 && digits(system.text.substr(1, 2))) {
-        const int type = number(system.text.substr(1, 2));
-        try {
-          sonde_type_raw(type);
-          decoded.sonde_type = type;
-        } catch (const std::invalid_argument&) {  // a sonde the archive has no code for
-        }
-      }
-      const Word* launch = groups.peek();
-      if (launch == nullptr || launch->text.size() != 5) continue;
-      const std::string& l = launch->text;
-      const std::string hhmm = l[0] == '8' && digits(l) ? l.substr(1)
-                               : l[4] == '/'            ? l.substr(0, 4)
-                                                        : "";
-      if (digits(hhmm) && number(hhmm) / 100 < 24 && number(hhmm) % 100 < 60) {
-        decoded.release_time = number(hhmm);
-        groups.take();
-      }
+      read_sonde_groups(groups, marker, decoded);
     } else if (marker.text == "41414") {
       groups.take(marker);
     } else if (section_marker(marker.text) && marker.text != "21212") {
@@ -255,6 +261,14 @@ int32_t pressure_of(const Word& word, size_t from, bool above_100) {
 
 // 88PPP TTTDD dddff (tropopause) and 77PPP or 66PPP dddff (4vbva) (maximum wind; the FAA604
 // writer puts a temperature group before the wind).
+// True when the group after a maximum-wind level's pressure (`second`, or none) is not its wind
+// shear, a section marker or the next level, but a temperature group that some stations add.
+bool maximum_wind_has_temperature(const Word* second) {
+  if (second == nullptr || section_marker(second->text) || second->text[0] == '4') return false;
+  const std::string prefix = second->text.substr(0, 2);
+  return prefix != "88" && prefix != "77" && prefix != "66";
+}
+
 void read_tropopause_and_wind(Groups& groups, bool above_100, bool knots, Decoded& decoded) {
   while (const Word* word = groups.peek()) {
     const std::string& t = word->text;
@@ -265,13 +279,9 @@ void read_tropopause_and_wind(Groups& groups, bool above_100, bool knots, Decode
     PackLevel level;
     level.kind = prefix == "88" ? 7 : 8;
     level.pressure = pressure_of(*word, 2, above_100);
-    const Word* second = groups.peek(1);
-    const bool with_temperature =
-        prefix == "88" ||
-        (second != nullptr && !section_marker(second->text) && second->text[0] != '4' &&
-         second->text.compare(0, 2, "88") != 0 && second->text.compare(0, 2, "77") != 0 &&
-         second->text.compare(0, 2, "66") != 0);
-    if (with_temperature) read_temperature(groups.take(*word), level);
+    if (prefix == "88" || maximum_wind_has_temperature(groups.peek(1))) {
+      read_temperature(groups.take(*word), level);
+    }
     read_wind(groups.take(*word), knots, level);
     const Word* shear = groups.peek();
     if (level.kind == 8 && shear != nullptr && shear->text[0] == '4' && shear->text != "41414") {
