@@ -1,5 +1,6 @@
 # Sourced by the build scripts: install_missing PACKAGE... installs the Debian packages of the
-# list that are not installed yet (through sudo when not run as root), after one apt-get update.
+# list that are not installed yet (through sudo when not run as root), after one apt-get update
+# (one per script, however often it is called).
 install_missing() {
   local missing=() package
   for package in "$@"; do
@@ -16,7 +17,8 @@ install_missing() {
     as_root=(sudo)
   fi
   echo "installing ${missing[*]}" >&2
-  "${as_root[@]}" apt-get update
+  [ -n "${APT_LISTS_UPDATED:-}" ] || "${as_root[@]}" apt-get update
+  APT_LISTS_UPDATED=1
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends \
     "${missing[@]}"
 }

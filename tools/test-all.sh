@@ -5,13 +5,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/install-missing.sh
-# rsvg-convert and a headless browser check the pictures of wxplot; ecCodes reads and writes
-# BUFR (bufr_dump checks what wxget writes); libarchive reads zipped and gzipped input; xarray
-# reads wxget's NetCDF.
-install_missing cmake g++ make libgtest-dev libbenchmark-dev man-db librsvg2-bin chromium \
-  libarchive-dev libeccodes-dev libeccodes-tools libnetcdf-dev python3-xarray python3-netcdf4
+# The build: ecCodes reads and writes BUFR, libarchive reads zipped and gzipped input, netCDF
+# writes wxget's NetCDF.
+install_missing cmake g++ make libgtest-dev libbenchmark-dev libarchive-dev libeccodes-dev \
+  libnetcdf-dev
+# The tests' own tools install while the release build compiles: rsvg-convert and a headless
+# browser check the pictures of wxplot, bufr_dump what wxget writes, xarray wxget's NetCDF.
+mkdir -p build
+install_missing man-db librsvg2-bin chromium libeccodes-tools python3-xarray python3-netcdf4 \
+  >build/test-tools-install.log 2>&1 &
+tools_installed=$!
 for preset in default asan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
+  if [ -n "$tools_installed" ]; then
+    wait "$tools_installed" || { cat build/test-tools-install.log >&2; exit 1; }
+    tools_installed=
+  fi
   ctest --preset "$preset"
 done

@@ -58,8 +58,7 @@ std::string read_station_list(const std::string& path, SelectedStations& selecte
       return cformat("%s:%d: '", path.c_str(), number) + std::string(word) +
              "' is not a station number";
     }
-    if (count == MAX_STATION_ROWS) return path + ": more than 2000 stations";
-    selected.stations[count++].wmo = numbers[0];
+    grown_to_hold(selected.stations, count++).wmo = numbers[0];
   }
   return "";
 }
@@ -72,15 +71,14 @@ std::string requested_numbers(const SelectionOptions& options, SelectedStations&
     if (!error.empty()) return error;
     if (count == 0) return options.stations_file + ": no station number in the file";
   } else {
-    if (options.numbers.size() > MAX_STATION_ROWS) return "more than 2000 station numbers";
     const bool wban = options.stations == StationOption::WBAN;
     for (const int32_t number : options.numbers) {
-      StationNumbers& element = selected.stations[count++];
+      StationNumbers& element = grown_to_hold(selected.stations, count++);
       element = StationNumbers{};
       (wban ? element.wban : element.wmo) = number;
     }
   }
-  selected.station_count = static_cast<int16_t>(count);
+  selected.station_count = count;
   return "";
 }
 
@@ -149,7 +147,9 @@ std::string load_archive_tables(const SelectionOptions& options, ArchiveTables& 
   tables.support_directory = options.support;
   append_separator(tables.support_directory);
   tables.years = find_years(tables.database_directory);
+  // The programs without the dialogue keep every row of the tables, however many.
   tables.catalogue.count = 0;
+  tables.catalogue.capacity = ANY_NUMBER_OF_ROWS;
   std::string error =
       load_table(tables.support_directory, "stat2000.txt", load_history_rows, tables.catalogue);
   if (error.empty()) {

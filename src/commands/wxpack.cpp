@@ -450,8 +450,9 @@ Outcome write_station_rows(const PackCommand& c, const StationTable& stations, S
   if (stations.rows() + written > MAX_STATION_ROWS) {
     io.err << "wxpack: note: the history table's " << stations.rows() << " rows and the " << written
            << " rows written make more than " << MAX_STATION_ROWS
-           << ": wxfetch reads only the first " << MAX_STATION_ROWS
-           << " (--archive DIR writes rows only for the stations an archive holds)\n";
+           << ": wxfetch's dialogue reads only the first " << MAX_STATION_ROWS
+           << " (wxget, wxls and wxplot read them all; --archive DIR writes rows only for the "
+              "stations an archive holds)\n";
   }
   return Outcome{faults > 0 ? 1 : 0, ""};
 }

@@ -101,7 +101,7 @@ long number_at(std::string_view text, size_t position, size_t length) {
 // Prints the table head when `found` is not yet set, then catalogue row `row` (its name cut to
 // 16 characters); pauses with " Press <enter> to continue" once more than page_length - 4 rows
 // were shown since the last pause, discarding the whole line typed there.
-void show_history_row(HistoryContext& ctx, int16_t row, int32_t& rows_shown, bool& found) {
+void show_history_row(HistoryContext& ctx, int32_t row, int32_t& rows_shown, bool& found) {
   if (!found) {
     ctx.out << STAR_LINE
             << " INIT   WBAN    WMO    LAT   LONG   ELEV    NAME           ST  CY   BYR    EYR\n"
@@ -251,7 +251,7 @@ void run_searches(HistoryContext& ctx, Visit& visit, long mode) {
     int32_t rows_shown = 0;
     bool found = false;
     if (mode != ALL_ROWS) read_search_key(ctx, visit, mode);
-    for (int16_t row = 0; row < ctx.catalogue.count; ++row) {
+    for (int32_t row = 0; row < ctx.catalogue.count; ++row) {
       const StationEntry& entry = ctx.catalogue.entries[row];
       if (!matches_key(visit, mode, entry)) continue;
       if (visit.date_filter && (entry.period_begin > visit.date || visit.date > entry.period_end)) {

@@ -200,7 +200,7 @@ void ask_station_numbers(ProgramContext& ctx) {
       return;
     }
 
-    int16_t& count = selected.station_count;
+    int32_t& count = selected.station_count;
     if (request.station_id_type == StationIdType::WMO) count = 1;
     if (count > MAX_TYPED_STATIONS || count < 1) count = 1;
     const char* backspaces = count <= 9 ? "]\b\b" : count <= 99 ? "]\b\b\b" : "]\b\b\b\b";

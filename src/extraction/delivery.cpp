@@ -16,14 +16,14 @@ Delivery::Delivery(const ExtractionSource& source, const SelectedStations& stati
 }
 
 StationRow Delivery::row_for(int32_t wban, int32_t day) {
-  int16_t row = find_history_row(source_.catalogue, stations_, wban, day);
+  int32_t row = find_history_row(source_.catalogue, stations_, wban, day);
   // The previous sounding's row serves only when it is a row of this station: in the synoptic
   // sort the previous sounding is often another station's.
   if (row < 0 && previous_row_ >= 0 && source_.catalogue.entries[previous_row_].wban == wban) {
     row = previous_row_;
   }
   for (int i = stations_.row_count - 1; row < 0 && i >= 0; --i) {
-    const int16_t candidate = stations_.rows[i];
+    const int32_t candidate = stations_.rows[static_cast<size_t>(i)];
     if (source_.catalogue.entries[candidate].wban == wban) row = candidate;
   }
   if (row < 0) return StationRow{};

@@ -64,7 +64,7 @@ class Delivery {
   const int blanks_;
   BitFieldCodec codec_;
   Sounding sounding_;
-  int16_t previous_row_ = -1;
+  int32_t previous_row_ = -1;
   int32_t written_ = 0;
 };
 

@@ -9,10 +9,6 @@
 
 namespace wxfetch {
 
-// A synoptic run holds at most this many station-year files of a year (one per selected
-// station).
-constexpr int MAX_FILE_SLOTS = 2000;
-
 // A station's file of the year in a synoptic run, and its directory of the current month.
 struct FileSlot {
   YearFile file;

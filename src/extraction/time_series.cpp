@@ -131,7 +131,9 @@ bool TimeSeriesRun::open_year(int year) {
   year_ = year;
   slots_used_ = 0;
   files_opened_ = 0;
-  const int station_count = std::clamp<int>(stations_.station_count, 0, MAX_FILE_SLOTS);
+  // One slot per selected station: as many as the selection holds.
+  const int station_count =
+      std::clamp<int>(stations_.station_count, 0, static_cast<int>(stations_.stations.size()));
   if (slots_.size() < static_cast<size_t>(station_count)) slots_.resize(station_count);
   // The reserve keeps descriptors free for the output while the database files of the year
   // take the rest.

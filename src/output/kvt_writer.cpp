@@ -181,8 +181,7 @@ void KvtWriter::write_station_line(const SoundingHeader& header, const StationRo
   const long wban = entry.wban > INTERNATIONAL_WBAN_OFFSET ? 99999 : entry.wban;
   const double latitude = entry.lat_hemisphere == 'S' ? -entry.latitude : entry.latitude;
   const double longitude = entry.lon_hemisphere == 'W' ? -entry.longitude : entry.longitude;
-  if (station_texts_.empty()) station_texts_.resize(MAX_STATION_ROWS);
-  KvtStationText& last = station_texts_[static_cast<size_t>(station.index)];
+  KvtStationText& last = grown_to_hold(station_texts_, station.index);
   const StationColumns columns{
       wban,           entry.wmo, latitude, longitude, entry.lat_hemisphere, entry.lon_hemisphere,
       entry.elevation};
@@ -253,7 +252,7 @@ void KvtWriter::write_level_lines(const Sounding& sounding, const int16_t* selec
 }
 
 void KvtWriter::write(const Sounding& sounding, const StationRow& station) {
-  assert(station.entry != nullptr && station.index >= 0 && station.index < MAX_STATION_ROWS);
+  assert(station.entry != nullptr && station.index >= 0);
   int16_t selected[MAX_LEVELS];
   const int32_t selected_count = select_levels(sounding, selected);
   if (selected_count == 0) return;

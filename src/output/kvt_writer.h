@@ -42,7 +42,7 @@ class KvtWriter : public TextWriter {
   // The level selection, wind units and variant come from `request`.
   KvtWriter(ScreenPager& pager, OutputFiles& files, const AccessRequest& request);
 
-  // REQUIRES: station.entry is not null and 0 <= station.index < MAX_STATION_ROWS.
+  // REQUIRES: station.entry is not null and station.index >= 0.
   void write(const Sounding& sounding, const StationRow& station) override;
 
  private:

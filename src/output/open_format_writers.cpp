@@ -155,9 +155,8 @@ OutputStream& OpenFormatWriter::stream_for_sounding() {
 }
 
 const std::string& OpenFormatWriter::cached_station_text(const StationRow& station) {
-  assert(station.entry != nullptr && station.index >= 0 && station.index < MAX_STATION_ROWS);
-  if (station_texts_.empty()) station_texts_.resize(MAX_STATION_ROWS);
-  std::string& text = station_texts_[static_cast<size_t>(station.index)];
+  assert(station.entry != nullptr && station.index >= 0);
+  std::string& text = grown_to_hold(station_texts_, station.index);
   if (text.empty()) text = station_text(*station.entry);
   return text;
 }

@@ -54,7 +54,7 @@ class OpenFormatWriter : public SoundingWriter {
   // The output stream, after the header row of a new file.
   OutputStream& stream_for_sounding();
   // The station's text, cached by catalogue row.
-  // REQUIRES: station.entry is not null and 0 <= station.index < MAX_STATION_ROWS.
+  // REQUIRES: station.entry is not null and station.index >= 0.
   const std::string& cached_station_text(const StationRow& station);
   // Sends a write error of the stream to the files' reporter (which ends the program).
   void check_output();
@@ -86,7 +86,7 @@ class CsvWriter : public OpenFormatWriter {
  public:
   CsvWriter(OutputFiles& files, OpenWindUnits units, ColumnList columns = {})
       : OpenFormatWriter(files, ".csv", units, std::move(columns)) {}
-  // REQUIRES: station.entry is not null and 0 <= station.index < MAX_STATION_ROWS.
+  // REQUIRES: station.entry is not null and station.index >= 0.
   void write(const Sounding& sounding, const StationRow& station) override;
 
  protected:
@@ -107,7 +107,7 @@ class JsonLinesWriter : public OpenFormatWriter {
  public:
   JsonLinesWriter(OutputFiles& files, OpenWindUnits units, ColumnList columns = {})
       : OpenFormatWriter(files, ".jsonl", units, std::move(columns)) {}
-  // REQUIRES: station.entry is not null and 0 <= station.index < MAX_STATION_ROWS.
+  // REQUIRES: station.entry is not null and station.index >= 0.
   void write(const Sounding& sounding, const StationRow& station) override;
 
  protected:

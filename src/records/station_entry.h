@@ -2,10 +2,14 @@
 // and the writers share about a station. Rows are addressed by their index in the catalogue.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace wxfetch {
 
+// The rows the dialogue's catalogue holds; the programs without the dialogue hold any number.
 constexpr int MAX_STATION_ROWS = 2000;
 // An international site has no WBAN number of its own; it is given its WMO number plus this.
 // Its station files are named with an "I" for the leading digit.
@@ -32,8 +36,18 @@ struct StationEntry {
 // A catalogue row as the drivers hand it to a writer: its index (writers may keep per-row
 // texts) and the row itself.
 struct StationRow {
-  int16_t index = -1;
+  int32_t index = -1;
   const StationEntry* entry = nullptr;
 };
+
+// The element of a per-row table (a writer's cache of station texts, say) for row `index`
+// (REQUIRES: index >= 0), the table grown to hold it: the tables grow with the rows in use.
+template <typename T>
+T& grown_to_hold(std::vector<T>& table, int32_t index) {
+  const size_t at = static_cast<size_t>(index);
+  if (at >= table.size())
+    table.resize(std::max<size_t>({at + 1, 2 * table.size(), MAX_STATION_ROWS}));
+  return table[at];
+}
 
 }  // namespace wxfetch

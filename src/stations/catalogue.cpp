@@ -261,11 +261,11 @@ int load_rows(std::istream& file, StationCatalogue& catalogue, bool& overflow, P
   int appended = 0;
   for (long i = 0; i < announced; ++i) {
     if (!read_table_line(file, line)) break;
-    if (catalogue.count >= MAX_STATION_ROWS) {
+    if (catalogue.count >= catalogue.capacity) {
       overflow = true;
       break;
     }
-    catalogue.entries[static_cast<size_t>(catalogue.count)] = parse(line);
+    grown_to_hold(catalogue.entries, catalogue.count) = parse(line);
     ++catalogue.count;
     ++appended;
   }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "commands/wxls.h"
 #include "dialogue/startup.h"
 #include "support/test_context.h"
@@ -240,6 +241,45 @@ TEST(WxgetStatus, StationsFileAndListing) {
   const GetRun faulty = wxget({"--from", "1999030100", "--stations-file", bad.string()});
   EXPECT_EQ(faulty.status, 2);
   EXPECT_NE(faulty.err.find("bad.txt:2: 'Denver' is not a station number"), std::string::npos);
+}
+
+// A station table longer than the dialogue's 2,000 rows: wxget and wxls read every row, so a
+// station listed near the end is found, fetched and named.
+TEST(WxgetStatus, StationTablesOfAnySize) {
+  TempDir support;
+  const std::string denver =
+      "DNR  23062 72469  39.77  104.87  1611 19480101 99991231 DENVER/STAPLETON          CO US\n";
+  std::string table = "2500   INIT  WBAN   WMO    LAT   LONG W  ELEV    BEGIN      END NAME\n";
+  for (int i = 0; i < 2500; ++i) {
+    if (i == 2399) {
+      table += denver;
+      continue;
+    }
+    table += cformat("X%02d  %05d %05d  10.00  10.00    10 19480101 99991231 STATION %-17dXX XX\n",
+                     i % 100, 30000 + i, 10000 + i, i);
+  }
+  support.write("stat2000.txt", table);
+  fs::copy_file(fs::path(SUPPORT) / "international_sites.txt",
+                support.path() / "international_sites.txt");
+  const std::vector<std::string> where = {"--archive", ARCHIVE, "--support", support.dir()};
+  std::vector<std::string> args = where;
+  args.insert(args.end(), {"--from", "1999030100", "--wmo", "72469,12498", "--list-stations"});
+  std::ostringstream out, err;
+  EXPECT_EQ(run_wxget(args, out, err, false), 0) << err.str();
+  EXPECT_NE(out.str().find("72469  23062 DNR"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("12498  32498 X98"), std::string::npos) << out.str();
+
+  args = where;
+  args.insert(args.end(),
+              {"--from", "1999030100", "--wmo", "72469", "--format", "csv", "--output", "-"});
+  out.str("");
+  EXPECT_EQ(run_wxget(args, out, err, false), 0) << err.str();
+  EXPECT_NE(out.str().find("72469"), std::string::npos);
+
+  std::ostringstream listing, problems;
+  EXPECT_EQ(run_wxls({ARCHIVE, "--support", support.dir(), "--wmo", "72469"}, listing, problems), 0)
+      << problems.str();
+  EXPECT_NE(listing.str().find("DENVER"), std::string::npos) << listing.str();
 }
 
 }  // namespace

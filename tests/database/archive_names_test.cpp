@@ -149,6 +149,9 @@ constexpr int16_t FILE_ABSENT = 0;
 constexpr int16_t FILE_OPENED = 1;
 constexpr int16_t FILE_NOT_OPENED = 2;
 
+// As many slots as a synoptic run of a full station table holds.
+constexpr int SLOT_COUNT = 2000;
+
 class OpenYearFile : public ::testing::Test {
  protected:
   void SetUp() override { ctx.database_directory = dir.dir(); }
@@ -167,7 +170,7 @@ class OpenYearFile : public ::testing::Test {
   TempDir dir;
   TestProgram program;
   ProgramContext& ctx = *program.ctx;
-  std::vector<FileSlot> slots = std::vector<FileSlot>(MAX_FILE_SLOTS);
+  std::vector<FileSlot> slots = std::vector<FileSlot>(SLOT_COUNT);
 };
 
 TEST_F(OpenYearFile, OpensTheUpperCaseNameAndReportsAnAbsentFile) {
@@ -253,10 +256,10 @@ TEST_F(OpenYearFile, CloseDatabaseFilesClosesEverySlot) {
   dir.write("TEFA1999/23062_99.BUF", "x");
   int16_t status = FILE_ABSENT;
   open(1999, 23062, status, 0);
-  open(1999, 23062, status, MAX_FILE_SLOTS - 1);
+  open(1999, 23062, status, SLOT_COUNT - 1);
   close_database_files();
   EXPECT_EQ(stream(0), nullptr);
-  EXPECT_EQ(stream(MAX_FILE_SLOTS - 1), nullptr);
+  EXPECT_EQ(stream(SLOT_COUNT - 1), nullptr);
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ void set_catalogue(ProgramContext& ctx, const std::vector<Row>& rows) {
 void request_numbers(ProgramContext& ctx, int16_t station_id_type,
                      const std::vector<int32_t>& numbers) {
   ctx.request.station_id_type = static_cast<StationIdType>(station_id_type);
-  ctx.selected.station_count = static_cast<int16_t>(numbers.size());
+  ctx.selected.station_count = static_cast<int32_t>(numbers.size());
   for (size_t i = 0; i < numbers.size(); ++i) {
     (station_id_type == 1 ? ctx.selected.stations[i].wban : ctx.selected.stations[i].wmo) =
         numbers[i];
