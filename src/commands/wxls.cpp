@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/request.h"
 #include "database/inventory.h"
+#include "output/level_columns.h"
 #include "output/level_text.h"
 
 namespace wxfetch {
@@ -99,6 +100,23 @@ Listing::Cell text_cell(std::string value) {
 Listing::Cell number_cell(long value) {
   return Listing::Cell{std::to_string(value), true};
 }
+// Written unquoted, as a number is: JSON's true or false.
+Listing::Cell boolean_cell(bool value) {
+  return Listing::Cell{value ? "true" : "false", true};
+}
+// The numeric WMO number and its five-digit text ("03808"); both absent for a station without
+// one (0).
+std::vector<Listing::Cell> wmo_cells(int32_t wmo) {
+  if (wmo <= 0 || wmo > 99999) return {{}, {}};
+  return {number_cell(wmo), text_cell(wmo_id_text(wmo))};
+}
+// A YYYYMMDD date of the station tables as "1973-01-01"; absent for the open end of a period
+// (99991231) and for a value that is no date.
+Listing::Cell date_cell(int32_t date) {
+  const int32_t year = date / 10000, month = date / 100 % 100, day = date % 100;
+  if (year < 1 || year >= 9999 || month < 1 || month > 12 || day < 1 || day > 31) return {};
+  return text_cell(cformat("%04d-%02d-%02d", year, month, day));
+}
 Listing::Cell time_cell(int32_t date_hour) {
   if (date_hour == 0) return {};
   return text_cell(iso_time(date_hour / 1000000, date_hour / 10000 % 100, date_hour / 100 % 100,
@@ -127,16 +145,18 @@ const StationEntry* row_of(const StationCatalogue& catalogue, int32_t wban, int3
 std::vector<Listing::Cell> station_cells(const StationCatalogue& catalogue, int32_t wban,
                                          int32_t day) {
   const StationEntry* row = row_of(catalogue, wban, day);
+  const bool international = wban > INTERNATIONAL_WBAN_OFFSET;
+  std::vector<Listing::Cell> cells = wmo_cells(row != nullptr  ? row->wmo
+                                               : international ? wban - INTERNATIONAL_WBAN_OFFSET
+                                                               : 0);
+  cells.push_back(number_cell(wban));
   if (row == nullptr) {
-    const bool international = wban > INTERNATIONAL_WBAN_OFFSET;
-    return {international ? number_cell(wban - INTERNATIONAL_WBAN_OFFSET) : Listing::Cell{},
-            number_cell(wban),
-            {},
-            {}};
+    cells.resize(cells.size() + 2);
+    return cells;
   }
-  return {number_cell(row->wmo), number_cell(wban),
-          text_cell(field_text(row->initials, sizeof row->initials)),
-          text_cell(field_text(row->name, sizeof row->name))};
+  cells.push_back(text_cell(field_text(row->initials, sizeof row->initials)));
+  cells.push_back(text_cell(field_text(row->name, sizeof row->name)));
+  return cells;
 }
 
 void add_count_row(Listing& listing, std::vector<Listing::Cell> cells, const SoundingCounts& c,
@@ -156,7 +176,7 @@ const std::vector<std::string> COUNT_COLUMNS = {"soundings", "h00",   "h06",  "h
 Listing count_listing(const Inventory& inventory, const StationCatalogue& catalogue,
                       const std::vector<int32_t>* station_wbans) {
   Listing listing;
-  listing.columns = {"wmo", "wban", "station", "name", "year"};
+  listing.columns = {"wmo", "wmo_id", "wban", "station", "name", "year"};
   if (station_wbans != nullptr) listing.columns.push_back("month");
   listing.columns.insert(listing.columns.end(), COUNT_COLUMNS.begin(), COUNT_COLUMNS.end());
   for (const auto& [wban, years] : inventory) {
@@ -204,24 +224,29 @@ std::string lower(std::string text) {
 Listing find_listing(const StationCatalogue& catalogue, const std::vector<int32_t>& in_archive,
                      const std::string& text) {
   Listing listing;
-  listing.columns = {"wmo",     "wban",  "station", "name",      "state",
-                     "country", "begin", "end",     "in_archive"};
+  listing.columns = {"wmo",   "wmo_id",  "wban",  "station", "name",
+                     "state", "country", "begin", "end",     "in_archive"};
   const std::string wanted = lower(text);
   for (int j = 0; j < catalogue.count; ++j) {
     const StationEntry& e = catalogue.entries[j];
-    const std::string fields[] = {
-        field_text(e.name, sizeof e.name), field_text(e.initials, sizeof e.initials),
-        field_text(e.state, sizeof e.state), field_text(e.country, sizeof e.country)};
+    // The tables give an international site the state 99: it has none.
+    std::string state = field_text(e.state, sizeof e.state);
+    if (state == "99") state.clear();
+    const std::string fields[] = {field_text(e.name, sizeof e.name),
+                                  field_text(e.initials, sizeof e.initials), state,
+                                  field_text(e.country, sizeof e.country)};
     if (std::none_of(std::begin(fields), std::end(fields), [&](const std::string& field) {
           return lower(field).find(wanted) != std::string::npos;
         })) {
       continue;
     }
     const bool held = std::binary_search(in_archive.begin(), in_archive.end(), e.wban);
-    listing.rows.push_back({number_cell(e.wmo), number_cell(e.wban), text_cell(fields[1]),
-                            text_cell(fields[0]), text_cell(fields[2]), text_cell(fields[3]),
-                            number_cell(e.period_begin), number_cell(e.period_end),
-                            text_cell(held ? "yes" : "no")});
+    std::vector<Listing::Cell> cells = wmo_cells(e.wmo);
+    cells.insert(cells.end(),
+                 {number_cell(e.wban), text_cell(fields[1]), text_cell(fields[0]),
+                  text_cell(fields[2]), text_cell(fields[3]), date_cell(e.period_begin),
+                  date_cell(e.period_end), boolean_cell(held)});
+    listing.rows.push_back(std::move(cells));
   }
   return listing;
 }

@@ -72,7 +72,8 @@ class Inventory : public ::testing::Test {
     return cformat("%04d-%02d-%02dT%02d:00Z", d / 1000000, d / 10000 % 100, d / 100 % 100, d % 100);
   }
 
-  // wxls's CSV rows by "wban,year[,month]": the columns after name, year and month.
+  // wxls's CSV rows by "wban,year[,month]": the columns after name, year and month (wmo and
+  // wmo_id come before wban).
   std::map<std::string, std::string> listed(std::vector<std::string> options, int& status) {
     options.insert(options.begin(),
                    {archive.dir(), "--support",
@@ -89,12 +90,12 @@ class Inventory : public ::testing::Test {
       std::istringstream fields(line);
       for (std::string field; std::getline(fields, field, ',');) f.push_back(field);
       if (line.back() == ',') f.emplace_back();
-      const size_t first_count = by_month ? 6 : 5;
-      std::string key = f[1] + "," + f[4] + (by_month ? "," + f[5] : "");
+      const size_t first_count = by_month ? 7 : 6;
+      std::string key = f[2] + "," + f[5] + (by_month ? "," + f[6] : "");
       std::string rest;
       for (size_t i = first_count; i < f.size(); ++i) rest += f[i] + (i + 1 < f.size() ? "," : "");
       rows[key] = rest;
-      names[f[1]] = f[0] + " " + f[2] + " " + f[3];
+      names[f[2]] = f[0] + " " + f[1] + " " + f[3] + " " + f[4];
     }
     return rows;
   }
@@ -108,8 +109,8 @@ TEST_F(Inventory, CountsPerStationYearAndMonthAreTheBuildersInput) {
   int status = -1;
   EXPECT_EQ(listed({}, status), expected(false));
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(names["23062"], "72469 DNR DENVER/STAPLETON");
-  EXPECT_EQ(names["903808"], "3808 CAM CAMBORNE");
+  EXPECT_EQ(names["23062"], "72469 72469 DNR DENVER/STAPLETON");
+  EXPECT_EQ(names["903808"], "3808 03808 CAM CAMBORNE");
   const auto denver = expected(true);
   std::map<std::string, std::string> denver_only;
   for (const auto& [key, row] : denver) {
@@ -161,12 +162,12 @@ TEST_F(Inventory, FindSaysWhichMatchesTheArchiveHolds) {
                      out, err),
             0);
   EXPECT_EQ(out.str(),
-            "{\"wmo\":3005,\"wban\":903005,\"station\":\"LWK\",\"name\":\"LERWICK/SHETLAND\","
-            "\"state\":\"99\",\"country\":\"GB\",\"begin\":19730101,\"end\":99991231,"
-            "\"in_archive\":\"no\"}\n"
-            "{\"wmo\":3808,\"wban\":903808,\"station\":\"CAM\",\"name\":\"CAMBORNE\","
-            "\"state\":\"99\",\"country\":\"GB\",\"begin\":19730101,\"end\":99991231,"
-            "\"in_archive\":\"yes\"}\n");
+            "{\"wmo\":3005,\"wmo_id\":\"03005\",\"wban\":903005,\"station\":\"LWK\","
+            "\"name\":\"LERWICK/SHETLAND\",\"state\":null,\"country\":\"GB\","
+            "\"begin\":\"1973-01-01\",\"end\":null,\"in_archive\":false}\n"
+            "{\"wmo\":3808,\"wmo_id\":\"03808\",\"wban\":903808,\"station\":\"CAM\","
+            "\"name\":\"CAMBORNE\",\"state\":null,\"country\":\"GB\","
+            "\"begin\":\"1973-01-01\",\"end\":null,\"in_archive\":true}\n");
   std::ostringstream none_out, none_err;
   EXPECT_EQ(run_wxls({archive.dir(), "--find", "nowhere", "--support",
                       (testing::source_dir() / "data/sample/support").string()},
