@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "base/text.h"
+#include "igra2_synthetic.h"
 #include "import/igra2.h"
 
 namespace {
@@ -19,20 +19,8 @@ std::string synthetic_file(int years, int levels, long& level_count) {
     for (int month = 1; month <= 12; ++month) {
       for (int day = 1; day <= 28; ++day) {
         for (int hour : {0, 12}) {
-          text += wxfetch::cformat(
-              "#USM00072469 %4d %02d %02d %02d %04d %4d ncdc-nws ncdc-gts"
-              "  397675 -1048694\n",
-              year, month, day, hour, hour == 0 ? 2315 : 1115, levels);
-          for (int i = 0; i < levels; ++i) {
-            const int press = 84000 - i * 650;
-            text += wxfetch::cformat("%s %5d %6d %5d %5d %5d %5d %5d %5d\n",
-                                     i == 0        ? "21"
-                                     : i % 10 == 0 ? "10"
-                                                   : "20",
-                                     i * 20, press, 1611 + i * 140, 150 - i * 6, -9999, 30 + i % 40,
-                                     (200 + i) % 360, 50 + i);
-            ++level_count;
-          }
+          level_count += wxfetch::bench::append_igra2_sounding(text, "USM00072469", year, month,
+                                                               day, hour, levels);
         }
       }
     }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -86,15 +87,19 @@ uint32_t reference_raw(int32_t reference) {
   return field_value(reference, REFERENCE_BITS, "level reference");
 }
 
+// A level's seven fields go out in two pieces of 50 and 33 bits.
 void put_level(BitWriter& writer, const PackLevel& level) {
-  writer.put(field_value(level.pressure, PRESSURE_BITS, "pressure"), PRESSURE_BITS);
-  writer.put(kind_flag(level.kind), KIND_BITS);
-  writer.put(level.height == ABSENT ? all_ones(HEIGHT_BITS) : height_raw(level.height),
-             HEIGHT_BITS);
-  writer.put(temperature_raw(level.temperature, "temperature"), TEMPERATURE_BITS);
-  writer.put(temperature_raw(level.dew_point, "dew point"), TEMPERATURE_BITS);
-  writer.put(field_value(level.wind_direction, DIRECTION_BITS, "wind direction"), DIRECTION_BITS);
-  writer.put(field_value(level.wind_speed, SPEED_BITS, "wind speed"), SPEED_BITS);
+  uint64_t bits = field_value(level.pressure, PRESSURE_BITS, "pressure");
+  bits = bits << KIND_BITS | kind_flag(level.kind);
+  bits = bits << HEIGHT_BITS |
+         (level.height == ABSENT ? all_ones(HEIGHT_BITS) : height_raw(level.height));
+  bits = bits << TEMPERATURE_BITS | temperature_raw(level.temperature, "temperature");
+  writer.put(bits, PRESSURE_BITS + KIND_BITS + HEIGHT_BITS + TEMPERATURE_BITS);
+  bits = temperature_raw(level.dew_point, "dew point");
+  bits =
+      bits << DIRECTION_BITS | field_value(level.wind_direction, DIRECTION_BITS, "wind direction");
+  bits = bits << SPEED_BITS | field_value(level.wind_speed, SPEED_BITS, "wind speed");
+  writer.put(bits, TEMPERATURE_BITS + DIRECTION_BITS + SPEED_BITS);
 }
 
 void check_range(int value, int low, int high, const char* name) {
@@ -106,18 +111,23 @@ void check_range(int value, int low, int high, const char* name) {
 }  // namespace
 
 void BitWriter::put(uint64_t value, int width) {
-  if (width < 1 || width > 32) {
-    throw std::invalid_argument(cformat("bit field width %d lies outside 1..32", width));
+  if (width < 1 || width > MAX_FIELD_BITS) {
+    throw std::invalid_argument(
+        cformat("bit field width %d lies outside 1..%d", width, MAX_FIELD_BITS));
   }
-  if (value > all_ones(width)) {
+  if (value >> width != 0) {
     throw std::invalid_argument(cformat("value %llu does not fit in %d bits",
                                         static_cast<unsigned long long>(value), width));
   }
-  for (int bit = width - 1; bit >= 0; --bit) {
-    if (bit_count_ % 8 == 0) bytes_.push_back(0);
-    if ((value >> bit) & 1) bytes_.back() |= static_cast<uint8_t>(0x80u >> (bit_count_ % 8));
-    ++bit_count_;
-  }
+  // The field spans at most eight bytes from the one the writer stands in: the value, aligned
+  // to their end, is or-ed into the partial last byte and the rest appended.
+  const int offset = static_cast<int>(bit_count_ % 8);
+  const int span = (offset + width + 7) / 8;
+  const uint64_t bits = value << (8 * span - offset - width);
+  int k = 0;
+  if (offset != 0) bytes_.back() |= static_cast<uint8_t>(bits >> (8 * (span - 1 - k++)));
+  for (; k < span; ++k) bytes_.push_back(static_cast<uint8_t>(bits >> (8 * (span - 1 - k))));
+  bit_count_ += static_cast<size_t>(width);
 }
 
 void BitWriter::put_bytes(const std::vector<uint8_t>& bytes) {
@@ -135,27 +145,32 @@ int32_t height_metres(uint32_t raw) {
   return static_cast<int32_t>(std::trunc(metres));
 }
 
-uint32_t height_raw(int32_t metres) {
-  // Each raw step is 1/0.98 m, so the raw value lies within a step or two of 400 + 0.98 m; the
-  // one nearest to it is taken (0 m is both 399 and 400, as truncation goes toward zero).
+namespace {
+
+// The raw height field that gives `metres` back, or none. Each raw step is 1/0.98 m, so the raw
+// value lies within a step or two of 400 + 0.98 m; the one nearest to it is taken (0 m is both
+// 399 and 400, as truncation goes toward zero).
+std::optional<uint32_t> raw_height_of(int32_t metres) {
   const long centre = std::lround(HEIGHT_REFERENCE + metres * 0.98);
   for (long raw : {centre, centre - 1, centre + 1, centre - 2, centre + 2}) {
     if (raw < 0 || raw >= static_cast<long>(all_ones(HEIGHT_BITS))) continue;
     if (height_metres(static_cast<uint32_t>(raw)) == metres) return static_cast<uint32_t>(raw);
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+uint32_t height_raw(int32_t metres) {
+  if (const std::optional<uint32_t> raw = raw_height_of(metres)) return *raw;
   throw std::invalid_argument(cformat("height %d m cannot be stored", metres));
 }
 
 int32_t storable_height(int32_t metres) {
   // Far outside the field no neighbour can be stored either.
-  if (metres < -1000 || metres > 200000) {
-    throw std::invalid_argument(cformat("no height near %d m can be stored", metres));
-  }
-  for (int32_t candidate : {metres, metres + 1, metres - 1}) {
-    try {
-      height_raw(candidate);
-      return candidate;
-    } catch (const std::invalid_argument&) {
+  if (metres >= -1000 && metres <= 200000) {
+    for (int32_t candidate : {metres, metres + 1, metres - 1}) {
+      if (raw_height_of(candidate)) return candidate;
     }
   }
   throw std::invalid_argument(cformat("no height near %d m can be stored", metres));
@@ -253,6 +268,7 @@ std::vector<uint8_t> build_record(const PackSounding& sounding) {
   if (sounding.levels.size() > 32767) throw std::invalid_argument("too many levels");
 
   BitWriter writer;
+  writer.reserve(64 + sounding.levels.size() * 11);  // 83 bits a level
   const bool optional_block = sounding.optional_entries >= 0;
   put_identification(writer, sounding, optional_block);
   if (optional_block) put_optional_block(writer, sounding.optional_entries);
@@ -277,7 +293,7 @@ std::vector<uint8_t> build_record(const PackSounding& sounding) {
   writer.align();
   writer.put_bytes({'7', '7', '7', '7'});
 
-  std::vector<uint8_t> record = writer.bytes();
+  std::vector<uint8_t> record = std::move(writer).take_bytes();
   const size_t length = record.size();
   if (length > 0xFFFFFF) throw std::invalid_argument("record longer than 24 bits can tell");
   auto put24 = [&record](size_t position, size_t value) {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wxfetch {
@@ -112,15 +113,19 @@ constexpr int DIRECTORY_DAYS = 31;
 // boundaries. The last byte is padded with zero bits.
 class BitWriter {
  public:
+  // The widest field one put() takes.
+  static constexpr int MAX_FIELD_BITS = 57;
   // Appends the low `width` bits of `value`. Throws std::invalid_argument when `value` does
-  // not fit in `width` bits or the width lies outside 1..32.
+  // not fit in `width` bits or the width lies outside 1..MAX_FIELD_BITS.
   void put(uint64_t value, int width);
   // Appends whole bytes. REQUIRES: the writer stands at a byte boundary.
   void put_bytes(const std::vector<uint8_t>& bytes);
   // Pads with zero bits up to the next byte boundary.
   void align();
+  void reserve(size_t bytes) { bytes_.reserve(bytes); }
   size_t bit_count() const { return bit_count_; }
   const std::vector<uint8_t>& bytes() const { return bytes_; }
+  std::vector<uint8_t> take_bytes() && { return std::move(bytes_); }
 
  private:
   std::vector<uint8_t> bytes_;

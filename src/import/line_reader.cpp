@@ -1,5 +1,6 @@
 #include "import/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace wxfetch {
@@ -45,20 +46,20 @@ bool LineReader::next(std::string_view& line) {
 }
 
 bool column_number(std::string_view line, size_t first, size_t last, int32_t& value) {
-  const std::string_view text = column_text(line, first, last);
-  size_t at = 0;
-  while (at < text.size() && text[at] == ' ') ++at;
-  const bool negative = at < text.size() && text[at] == '-';
+  const char* at = line.data() + std::min(first - 1, line.size());
+  const char* const end = line.data() + std::min(last, line.size());
+  while (at < end && *at == ' ') ++at;
+  const bool negative = at < end && *at == '-';
   if (negative) ++at;
-  const size_t digits_begin = at;
+  const char* const digits_begin = at;
   int64_t number = 0;
-  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
-    number = number * 10 + (text[at] - '0');
+  while (at < end && static_cast<unsigned>(*at - '0') < 10) {
+    number = number * 10 + (*at - '0');
     ++at;
   }
   if (at == digits_begin || at - digits_begin > 9) return false;
-  while (at < text.size() && text[at] == ' ') ++at;
-  if (at != text.size()) return false;
+  while (at < end && *at == ' ') ++at;
+  if (at != end) return false;
   value = static_cast<int32_t>(negative ? -number : number);
   return true;
 }

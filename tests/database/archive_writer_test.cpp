@@ -312,6 +312,20 @@ TEST(ArchiveBuilder, BitWriterFieldsReadBackAtEveryWidthAndOffset) {
   int offset = 7;
   for (const auto& [value, width] : fields) ASSERT_EQ(codec.read_bits(width, offset), value);
   EXPECT_THROW(writer.put(16, 4), std::invalid_argument);
+  // A wide field is the same bits as its halves, at any offset.
+  for (int offset = 0; offset < 8; ++offset) {
+    BitWriter wide, halves;
+    if (offset > 0) {
+      wide.put(1, offset);
+      halves.put(1, offset);
+    }
+    const uint64_t value = 0x1'2345'6789'ABCDull << 7 | 0x55;
+    wide.put(value, 57);
+    halves.put(value >> 28, 29);
+    halves.put(value & 0xFFFFFFF, 28);
+    EXPECT_EQ(wide.bytes(), halves.bytes()) << offset;
+  }
+  EXPECT_THROW(writer.put(1, 58), std::invalid_argument);
 }
 
 TEST(PackText, ReadsSoundingsWithTheirLevels) {
