@@ -64,7 +64,7 @@ TEST(Page, HeadingContentsUnitsAndReasonsForEmptyCells) {
   EXPECT_NE(html.find("4 soundings from in.csv."), std::string::npos);
   EXPECT_EQ(html.find(dir.path().string()), std::string::npos);  // no absolute path
   for (const char* part : {"href=\"#s4\"", "id=\"s4\"", "Surface-based CAPE (J/kg)",
-                           "Storm-relative helicity 0-1 km (m2/s2)", "href=\"#by-sbcape-d\""}) {
+                           "Storm-relative helicity 0\u20131 km (m\u00b2/s\u00b2)", "href=\"#by-sbcape-d\""}) {
     EXPECT_NE(html.find(part), std::string::npos) << part;
   }
   // The parcels are still buoyant at 200 mb, where the soundings end: their equilibrium levels
