@@ -25,6 +25,8 @@ namespace {
 constexpr size_t OBS_CHUNK = size_t{1} << 17;
 constexpr size_t OBS_BATCH = OBS_CHUNK * 4;
 constexpr size_t PROFILE_CHUNK = 4096;
+// "03808_1999030112": the WMO number, the date and hour.
+constexpr size_t PROFILE_ID_LENGTH = 16;
 
 // Removes the first `count` values of `values`.
 template <typename T>
@@ -164,7 +166,10 @@ class NetcdfWriter : public OpenFormatWriter {
  private:
   void create(const std::string& path);
   void define_profile_variables(int profile);
-  int define_variable(const char* name, nc_type type, int dimension, size_t chunk);
+  // A variable of `dimension`, chunked by `chunk`; with a `length`, a text of at most that
+  // many characters per element (a second dimension of characters).
+  int define_variable(const char* name, nc_type type, int dimension, size_t chunk,
+                      size_t length = 0);
   void define_obs_variables(int obs);
   void add_profile(const Sounding& sounding, const StationEntry& entry, int32_t count);
   // Writes the buffered values, whole chunks only unless `last`.
@@ -219,10 +224,16 @@ void NetcdfWriter::start_file(int32_t date_hour, const StationRow& station) {
   }
 }
 
-int NetcdfWriter::define_variable(const char* name, nc_type type, int dimension, size_t chunk) {
+int NetcdfWriter::define_variable(const char* name, nc_type type, int dimension, size_t chunk,
+                                  size_t length) {
+  int dimensions[2] = {dimension, -1};
+  const size_t chunks[2] = {chunk, length};
+  if (length > 0) {
+    check(nc_def_dim(file_, (std::string(name) + "_length").c_str(), length, &dimensions[1]));
+  }
   int id = -1;
-  check(nc_def_var(file_, name, type, 1, &dimension, &id));
-  check(nc_def_var_chunking(file_, id, NC_CHUNKED, &chunk));
+  check(nc_def_var(file_, name, type, length > 0 ? 2 : 1, dimensions, &id));
+  check(nc_def_var_chunking(file_, id, NC_CHUNKED, chunks));
   return id;
 }
 
@@ -233,14 +244,15 @@ void NetcdfWriter::define_profile_variables(int profile) {
     const char* standard_name;
     const char* long_name;
     const char* units;
+    size_t length = 0;  // of a text
   };
   static constexpr Definition DEFINITIONS[] = {
-      {"profile_id", NC_STRING, "", "station number and time", ""},
+      {"profile_id", NC_CHAR, "", "station number and time", "", PROFILE_ID_LENGTH},
       {"wmo", NC_INT, "", "WMO station number", ""},
-      {"wmo_id", NC_STRING, "platform_id", "WMO station number, five digits", ""},
+      {"wmo_id", NC_CHAR, "platform_id", "WMO station number, five digits", "", 5},
       {"wban", NC_INT, "", "WBAN station number", ""},
-      {"station", NC_STRING, "", "station initials", ""},
-      {"station_name", NC_STRING, "platform_name", "station name", ""},
+      {"station", NC_CHAR, "", "station initials", "", sizeof(StationEntry::initials)},
+      {"station_name", NC_CHAR, "platform_name", "station name", "", sizeof(StationEntry::name)},
       {"latitude", NC_FLOAT, "latitude", "station latitude", "degrees_north"},
       {"longitude", NC_FLOAT, "longitude", "station longitude", "degrees_east"},
       {"altitude", NC_FLOAT, "surface_altitude", "station elevation", "m"},
@@ -251,8 +263,11 @@ void NetcdfWriter::define_profile_variables(int profile) {
   };
   for (int v = 0; v <= ROW_SIZE; ++v) {
     const Definition& d = DEFINITIONS[v];
-    const int id = define_variable(d.name, d.type, profile, PROFILE_CHUNK);
+    const int id = define_variable(d.name, d.type, profile, PROFILE_CHUNK, d.length);
     profile_ids_[v] = id;
+    // Texts as fixed-length characters, which readers turn into strings: far faster to write
+    // than variable-length strings.
+    if (d.length > 0) put_text_attribute(file_, id, "_Encoding", "utf-8");
     put_text_attribute(file_, id, "standard_name", d.standard_name);
     put_text_attribute(file_, id, "long_name", d.long_name);
     put_text_attribute(file_, id, "units", d.units);
@@ -387,13 +402,14 @@ void NetcdfWriter::write(const Sounding& sounding, const StationRow& station) {
   }
 }
 
-// Writes the buffered text variables of the profiles.
-void put_strings(int file, int variable, size_t start, size_t count,
-                 const std::vector<std::string>& texts) {
-  std::vector<const char*> pointers;
-  pointers.reserve(count);
-  for (size_t i = 0; i < count; ++i) pointers.push_back(texts[i].c_str());
-  check(nc_put_vara_string(file, variable, &start, &count, pointers.data()));
+// Writes the buffered texts of a text variable of the profiles: `length` characters each,
+// padded with NULs.
+void put_texts(int file, int variable, size_t start, size_t count,
+               const std::vector<std::string>& texts, size_t length) {
+  std::string characters(count * length, '\0');
+  for (size_t i = 0; i < count; ++i) texts[i].copy(&characters[i * length], length);
+  const size_t starts[2] = {start, 0}, counts[2] = {count, length};
+  check(nc_put_vara_text(file, variable, starts, counts, characters.data()));
 }
 
 void NetcdfWriter::flush_profiles(bool last) {
@@ -402,10 +418,10 @@ void NetcdfWriter::flush_profiles(bool last) {
   const size_t count = last ? p.size() : p.size() / PROFILE_CHUNK * PROFILE_CHUNK;
   if (count == 0) return;
   const int* const ids = profile_ids_;
-  put_strings(file_, ids[PROFILE_ID], start, count, p.id);
-  put_strings(file_, ids[WMO_ID], start, count, p.wmo_id);
-  put_strings(file_, ids[STATION], start, count, p.station);
-  put_strings(file_, ids[STATION_NAME], start, count, p.name);
+  put_texts(file_, ids[PROFILE_ID], start, count, p.id, PROFILE_ID_LENGTH);
+  put_texts(file_, ids[WMO_ID], start, count, p.wmo_id, 5);
+  put_texts(file_, ids[STATION], start, count, p.station, sizeof(StationEntry::initials));
+  put_texts(file_, ids[STATION_NAME], start, count, p.name, sizeof(StationEntry::name));
   check(nc_put_vara_int(file_, ids[WMO], &start, &count, p.wmo.data()));
   check(nc_put_vara_int(file_, ids[WBAN], &start, &count, p.wban.data()));
   check(nc_put_vara_int(file_, ids[SONDE_TYPE], &start, &count, p.sonde_type.data()));
