@@ -132,24 +132,6 @@ std::string parse_columns(std::string_view list, bool knots, ColumnList& columns
   return "";
 }
 
-bool is_level_column(Column column) {
-  return (column >= Column::KIND && column <= Column::WIND_SPEED) ||
-         column >= Column::RELATIVE_HUMIDITY;
-}
-
-int column_decimals(Column column) {
-  switch (column) {
-    case Column::LATITUDE:
-    case Column::LONGITUDE:
-    case Column::MIXING_RATIO:
-      return 2;
-    case Column::ELEVATION:
-      return 0;
-    default:
-      return 1;
-  }
-}
-
 int32_t archive_level_value(Column column, const SoundingLevel& level, bool knots) {
   switch (column) {
     case Column::PRESSURE:
@@ -165,10 +147,6 @@ int32_t archive_level_value(Column column, const SoundingLevel& level, bool knot
     default:
       return wind_speed_tenths(level.wind_speed, knots);
   }
-}
-
-bool in_tenths(Column column) {
-  return column != Column::HEIGHT && column != Column::WIND_DIRECTION;
 }
 
 DerivedValues derived_values(const SoundingLevel& level, bool knots, bool theta_e) {

@@ -56,17 +56,33 @@ std::string column_name(Column column, bool knots);
 
 // True for a column that varies from level to level (the kind, the values and those derived
 // from them); false for the station's and the time columns.
-bool is_level_column(Column column);
+inline bool is_level_column(Column column) {
+  return (column >= Column::KIND && column <= Column::WIND_SPEED) ||
+         column >= Column::RELATIVE_HUMIDITY;
+}
 
 // The decimals a derived or station column is printed with.
-int column_decimals(Column column);
+inline int column_decimals(Column column) {
+  switch (column) {
+    case Column::LATITUDE:
+    case Column::LONGITUDE:
+    case Column::MIXING_RATIO:
+      return 2;
+    case Column::ELEVATION:
+      return 0;
+    default:
+      return 1;
+  }
+}
 
 // A level value of the archive (pressure to wind speed) as the open formats print it: in tenths
 // (pressure, temperature, dew point, wind speed in the output unit) or whole (height,
 // direction); MISSING_VALUE when absent. REQUIRES: PRESSURE <= column <= WIND_SPEED.
 int32_t archive_level_value(Column column, const SoundingLevel& level, bool knots);
 // True for the archive values printed in tenths.
-bool in_tenths(Column column);
+inline bool in_tenths(Column column) {
+  return column != Column::HEIGHT && column != Column::WIND_DIRECTION;
+}
 
 // The derived columns of one level, RELATIVE_HUMIDITY to V_WIND in the order of Column (wind
 // components in knots when `knots`, else m/s); NaN where a value it needs is absent or
