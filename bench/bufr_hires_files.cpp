@@ -23,25 +23,23 @@ bool write_message(std::FILE* out, int n, int count) {
   codes_handle* h = codes_bufr_handle_new_from_samples(nullptr, "BUFR4");
   if (h == nullptr) return false;
   const long day = 1 + n % 28, month = 1 + n / 28 % 12;
-  codes_set_long(h, "dataCategory", 2);
-  codes_set_long(h, "typicalYear", 2023);
-  codes_set_long(h, "typicalMonth", month);
-  codes_set_long(h, "typicalDay", day);
-  codes_set_long(h, "typicalHour", 12);
-  codes_set_long(h, "numberOfSubsets", 1);
-  codes_set_long(h, "observedData", 1);
-  codes_set_long(h, "compressedData", 0);
+  struct KeyValue {
+    const char* key;
+    long value;
+  };
+  // The section 1 keys, then (once the descriptors are expanded) the subset's header.
+  const KeyValue header[] = {{"dataCategory", 2}, {"typicalYear", 2023}, {"typicalMonth", month},
+                             {"typicalDay", day}, {"typicalHour", 12},   {"numberOfSubsets", 1},
+                             {"observedData", 1}, {"compressedData", 0}};
+  const KeyValue subset[] = {{"blockNumber", 72}, {"stationNumber", 469}, {"year", 2023},
+                             {"month", month},    {"day", day},           {"hour", 11},
+                             {"minute", 15}};
+  for (const KeyValue& k : header) codes_set_long(h, k.key, k.value);
   const long levels = count, shear = 0, descriptor = 309052;
   codes_set_long_array(h, "inputExtendedDelayedDescriptorReplicationFactor", &levels, 1);
   codes_set_long_array(h, "inputDelayedDescriptorReplicationFactor", &shear, 1);
   codes_set_long_array(h, "unexpandedDescriptors", &descriptor, 1);
-  codes_set_long(h, "blockNumber", 72);
-  codes_set_long(h, "stationNumber", 469);
-  codes_set_long(h, "year", 2023);
-  codes_set_long(h, "month", month);
-  codes_set_long(h, "day", day);
-  codes_set_long(h, "hour", 11);
-  codes_set_long(h, "minute", 15);
+  for (const KeyValue& k : subset) codes_set_long(h, k.key, k.value);
   codes_set_double(h, "heightOfStationGroundAboveMeanSeaLevel", 1611);
   std::vector<double> flags, pressure, height, temperature, dew_point, direction, speed;
   for (int i = 0; i < count; ++i) {
