@@ -18,6 +18,28 @@ bool set_array(codes_handle* h, const char* key, const std::vector<double>& valu
   return codes_set_double_array(h, key, values.data(), values.size()) == 0;
 }
 
+// The levels of ascent `n`: pressure falling exponentially from 840 hPa, temperature and
+// dew point falling with a ripple, a wind that veers and strengthens.
+bool set_levels(codes_handle* h, int n, int count) {
+  std::vector<double> flags, pressure, height, temperature, dew_point, direction, speed;
+  for (int i = 0; i < count; ++i) {
+    const double p = std::round(84000.0 * std::exp(-i * 3.4 / count) / 10) * 10;
+    flags.push_back(i == 0 ? SURFACE : std::fmod(p, 5000) == 0 ? STANDARD : 0);
+    pressure.push_back(p);
+    height.push_back(1611 + i * 15000.0 / count);
+    temperature.push_back(285 - i * 70.0 / count + 0.3 * std::sin(i * 0.05 + n));
+    dew_point.push_back(temperature.back() - 3 - i * 20.0 / count);
+    direction.push_back(std::fmod(200 + i * 90.0 / count + n, 360));
+    speed.push_back(5 + i * 40.0 / count);
+  }
+  return set_array(h, "extendedVerticalSoundingSignificance", flags) &&
+         set_array(h, "pressure", pressure) &&
+         set_array(h, "nonCoordinateGeopotentialHeight", height) &&
+         set_array(h, "airTemperature", temperature) &&
+         set_array(h, "dewpointTemperature", dew_point) &&
+         set_array(h, "windDirection", direction) && set_array(h, "windSpeed", speed);
+}
+
 // The message of ascent `n`: a station of block 72 and a launch on day n of 2023, 11:15 UTC.
 bool write_message(std::FILE* out, int n, int count) {
   codes_handle* h = codes_bufr_handle_new_from_samples(nullptr, "BUFR4");
@@ -41,24 +63,7 @@ bool write_message(std::FILE* out, int n, int count) {
   codes_set_long_array(h, "unexpandedDescriptors", &descriptor, 1);
   for (const KeyValue& k : subset) codes_set_long(h, k.key, k.value);
   codes_set_double(h, "heightOfStationGroundAboveMeanSeaLevel", 1611);
-  std::vector<double> flags, pressure, height, temperature, dew_point, direction, speed;
-  for (int i = 0; i < count; ++i) {
-    const double p = std::round(84000.0 * std::exp(-i * 3.4 / count) / 10) * 10;
-    flags.push_back(i == 0 ? SURFACE : std::fmod(p, 5000) == 0 ? STANDARD : 0);
-    pressure.push_back(p);
-    height.push_back(1611 + i * 15000.0 / count);
-    temperature.push_back(285 - i * 70.0 / count + 0.3 * std::sin(i * 0.05 + n));
-    dew_point.push_back(temperature.back() - 3 - i * 20.0 / count);
-    direction.push_back(std::fmod(200 + i * 90.0 / count + n, 360));
-    speed.push_back(5 + i * 40.0 / count);
-  }
-  const bool ok = set_array(h, "extendedVerticalSoundingSignificance", flags) &&
-                  set_array(h, "pressure", pressure) &&
-                  set_array(h, "nonCoordinateGeopotentialHeight", height) &&
-                  set_array(h, "airTemperature", temperature) &&
-                  set_array(h, "dewpointTemperature", dew_point) &&
-                  set_array(h, "windDirection", direction) && set_array(h, "windSpeed", speed) &&
-                  codes_set_long(h, "pack", 1) == 0;
+  const bool ok = set_levels(h, n, count) && codes_set_long(h, "pack", 1) == 0;
   const void* bytes = nullptr;
   size_t size = 0;
   const bool written =
