@@ -151,7 +151,10 @@ namespace {
 // value lies within a step or two of 400 + 0.98 m; the one nearest to it is taken (0 m is both
 // 399 and 400, as truncation goes toward zero).
 std::optional<uint32_t> raw_height_of(int32_t metres) {
-  const long centre = std::lround(HEIGHT_REFERENCE + metres * 0.98);
+  // Rounded half away from zero, as lround does, without its library call (an import asks
+  // this for every level).
+  const double exact = HEIGHT_REFERENCE + metres * 0.98;
+  const long centre = exact >= 0 ? static_cast<long>(exact + 0.5) : -static_cast<long>(0.5 - exact);
   for (long raw : {centre, centre - 1, centre + 1, centre - 2, centre + 2}) {
     if (raw < 0 || raw >= static_cast<long>(all_ones(HEIGHT_BITS))) continue;
     if (height_metres(static_cast<uint32_t>(raw)) == metres) return static_cast<uint32_t>(raw);
