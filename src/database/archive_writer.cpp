@@ -142,7 +142,8 @@ void BitWriter::align() {
 
 int32_t height_metres(uint32_t raw) {
   const double metres = (static_cast<double>(raw) - HEIGHT_REFERENCE) * 1.0204081632653061 + 0.5;
-  return static_cast<int32_t>(std::trunc(metres));
+  // The conversion truncates toward zero, as the decoder does (raw < 2^17 keeps it in range).
+  return static_cast<int32_t>(metres);
 }
 
 namespace {
