@@ -63,8 +63,9 @@ TEST(Page, HeadingContentsUnitsAndReasonsForEmptyCells) {
   EXPECT_NE(html.find("<h1>72999 ABC, 2001-06-01 00Z to 2001-06-02 12Z</h1>"), std::string::npos);
   EXPECT_NE(html.find("4 soundings from in.csv."), std::string::npos);
   EXPECT_EQ(html.find(dir.path().string()), std::string::npos);  // no absolute path
-  for (const char* part : {"href=\"#s4\"", "id=\"s4\"", "Surface-based CAPE (J/kg)",
-                           "Storm-relative helicity 0\u20131 km (m\u00b2/s\u00b2)", "href=\"#by-sbcape-d\""}) {
+  for (const char* part :
+       {"href=\"#s4\"", "id=\"s4\"", "Surface-based CAPE (J/kg)",
+        "Storm-relative helicity 0\u20131 km (m\u00b2/s\u00b2)", "href=\"#by-sbcape-d\""}) {
     EXPECT_NE(html.find(part), std::string::npos) << part;
   }
   // The parcels are still buoyant at 200 mb, where the soundings end: their equilibrium levels
