@@ -1,12 +1,16 @@
 # Sourced by the build scripts: install_missing PACKAGE... installs the Debian packages of the
 # list that are not installed yet (through sudo when not run as root), after one apt-get update
-# (one per script, however often it is called).
-install_missing() {
-  local missing=() package
+# (one per script, however often it is called); missing_packages PACKAGE... prints them.
+missing_packages() {
+  local package
   for package in "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$package")
+      echo "$package"
   done
+}
+install_missing() {
+  local missing
+  mapfile -t missing < <(missing_packages "$@")
   [ ${#missing[@]} -eq 0 ] && return 0
   local as_root=()
   if [ "$(id -u)" -ne 0 ]; then

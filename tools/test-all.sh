@@ -11,9 +11,14 @@ install_missing cmake g++ make libgtest-dev libbenchmark-dev libarchive-dev libe
   libnetcdf-dev
 # The tests' own tools install while the release build compiles: rsvg-convert and a headless
 # browser check the pictures of wxplot, bufr_dump what wxget writes, xarray wxget's NetCDF.
+test_tools=(man-db librsvg2-bin chromium libeccodes-tools python3-xarray python3-netcdf4)
+# sudo asks for its password, when it needs one, here and not in the background.
+if [ "$(id -u)" -ne 0 ] && [ -n "$(missing_packages "${test_tools[@]}")" ] &&
+  command -v sudo >/dev/null; then
+  sudo -v
+fi
 mkdir -p build
-install_missing man-db librsvg2-bin chromium libeccodes-tools python3-xarray python3-netcdf4 \
-  >build/test-tools-install.log 2>&1 &
+install_missing "${test_tools[@]}" >build/test-tools-install.log 2>&1 </dev/null &
 tools_installed=$!
 for preset in default asan; do
   cmake --preset "$preset"
