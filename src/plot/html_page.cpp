@@ -94,7 +94,10 @@ const char* const STYLE =
     ".toc a.row:hover{background:#eef}\n.toc .row span{text-align:right}\n"
     ".toc .row span:first-child{text-align:left}\n"
     ".toc .head{order:-1!important;font-weight:bold;border-bottom:1px solid #999}\n"
-    ".toc .head a{text-decoration:none;padding:0 2px}\n";
+    ".toc .head a{text-decoration:none;padding:0 2px}\n"
+    // A sort link targets an empty span above the contents: the page keeps its heading in view
+    // instead of scrolling the span to the top.
+    "#contents>span{scroll-margin-top:100vh}\n";
 
 // The rule that orders the rows by one key and direction when its link is followed.
 std::string sort_rule(const std::string& key, char direction) {
