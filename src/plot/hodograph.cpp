@@ -60,12 +60,14 @@ double outer_speed(const SoundingAnalysis& a) {
 std::string rings(double outer) {
   std::string out = "<g stroke=\"#bbb\" fill=\"none\" stroke-width=\"0.7\">\n";
   const double step = outer <= 40 ? 10 : 20;
-  std::string labels = "<g fill=\"#777\" font-size=\"9\">\n";
+  // The speeds are written in the lower-left quadrant, which winds that veer with height and
+  // the storm motions seldom reach.
+  std::string labels = "<g fill=\"#777\" font-size=\"9\" text-anchor=\"end\">\n";
   for (double s = step; s <= outer; s += step) {
     const double r = s / outer * RADIUS;
     out += format("<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>\n", CENTRE_X, CENTRE_Y, r);
-    labels += format("<text x=\"%.1f\" y=\"%.1f\">%.0f</text>\n", CENTRE_X + r * 0.71 + 2,
-                     CENTRE_Y - r * 0.71 - 2, s);
+    labels += format("<text x=\"%.1f\" y=\"%.1f\">%.0f</text>\n", CENTRE_X - r * 0.71 - 2,
+                     CENTRE_Y + r * 0.71 + 9, s);
   }
   out += format("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" ", CENTRE_X - RADIUS, CENTRE_Y,
                 CENTRE_X + RADIUS);
@@ -88,9 +90,12 @@ std::string layers(const WindProfile& w, double scale) {
       }
       out += "\"/>\n";
     }
-    legend += format("<rect x=\"6\" y=\"%.1f\" width=\"12\" height=\"3\" ", legend_y - 4, 0);
+    // The legend stands in the lower-right corner, outside the rings.
+    legend += format("<rect x=\"%.1f\" y=\"%.1f\" width=\"12\" height=\"3\" ",
+                     HODOGRAPH_SIZE - 62.0, legend_y - 4);
     legend += std::string("fill=\"") + layer.colour + "\"/>";
-    legend += format("<text x=\"22\" y=\"%.1f\">", legend_y, 0) + layer.name + "</text>\n";
+    legend += format("<text x=\"%.1f\" y=\"%.1f\">", HODOGRAPH_SIZE - 46.0, legend_y) + layer.name +
+              "</text>\n";
     legend_y += 12;
   }
   return out + "</g>\n" + legend + "</g>\n";
