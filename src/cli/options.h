@@ -120,6 +120,11 @@ struct Outcome {
   std::string message;
 };
 
+// The outcome of asking a build without ecCodes for BUFR, in or out.
+inline Outcome no_bufr_in_this_build() {
+  return Outcome{2, "this build has no BUFR (it was built without ecCodes)"};
+}
+
 // The start of a program after its options were read: a usage error (one line "<program>:
 // error" and the hint "Try '<program> --help'." on `err`, status 2), or the `usage` text for
 // --help or the version for --version on `out` (status 0). Returns -1 when there is neither and

@@ -159,7 +159,7 @@ Outcome run_options(const GetOptions& o, const ColumnList& columns, const std::s
     return make_writer(o, columns, history, files, request);
   };
   if (o.format == GetFormat::BUFR && !BUFR_OUTPUT_BUILT) {
-    return Outcome{2, "this build has no BUFR (it was built without ecCodes)"};
+    return no_bufr_in_this_build();
   }
   try {
     return run_request(o.selection, run, out, err);

@@ -461,7 +461,7 @@ Outcome run_pack(const PackCommand& c, Streams io) {
   try {
     if (c.from.empty()) return pack_description(c, io);
     if (c.from == "bufr" && !BUFR_IMPORT_BUILT) {
-      return Outcome{2, "this build has no BUFR (it was built without ecCodes)"};
+      return no_bufr_in_this_build();
     }
     std::string missing;
     const StationTable stations = load_stations(c, missing);

@@ -214,6 +214,32 @@ enum ProfileVariable {
   ROW_SIZE,
 };
 
+// A variable of the profile dimension.
+struct Definition {
+  const char* name;
+  nc_type type;
+  const char* standard_name;
+  const char* long_name;
+  const char* units;
+  size_t length = 0;  // of a text
+};
+// The profile variables in the order of ProfileVariable.
+constexpr Definition DEFINITIONS[] = {
+    {"profile_id", NC_CHAR, "", "station number and time", "", PROFILE_ID_LENGTH},
+    {"wmo", NC_INT, "", "WMO station number", ""},
+    {"wmo_id", NC_CHAR, "platform_id", "WMO station number, five digits", "", 5},
+    {"wban", NC_INT, "", "WBAN station number", ""},
+    {"station", NC_CHAR, "", "station initials", "", sizeof(StationEntry::initials)},
+    {"station_name", NC_CHAR, "platform_name", "station name", "", sizeof(StationEntry::name)},
+    {"latitude", NC_FLOAT, "latitude", "station latitude", "degrees_north"},
+    {"longitude", NC_FLOAT, "longitude", "station longitude", "degrees_east"},
+    {"altitude", NC_FLOAT, "surface_altitude", "station elevation", "m"},
+    {"time", NC_DOUBLE, "time", "nominal observation time", "seconds since 1970-01-01 00:00:00"},
+    {"release_time", NC_DOUBLE, "", "balloon release time", "seconds since 1970-01-01 00:00:00"},
+    {"sonde_type", NC_INT, "", "radiosonde type code of the archive", ""},
+    {"row_size", NC_INT, "", "number of levels of the profile", ""},
+};
+
 void NetcdfWriter::start_file(int32_t date_hour, const StationRow& station) {
   close_file();
   const std::string path = files_.claim_path(file_name(date_hour, *station.entry));
@@ -238,29 +264,6 @@ int NetcdfWriter::define_variable(const char* name, nc_type type, int dimension,
 }
 
 void NetcdfWriter::define_profile_variables(int profile) {
-  struct Definition {
-    const char* name;
-    nc_type type;
-    const char* standard_name;
-    const char* long_name;
-    const char* units;
-    size_t length = 0;  // of a text
-  };
-  static constexpr Definition DEFINITIONS[] = {
-      {"profile_id", NC_CHAR, "", "station number and time", "", PROFILE_ID_LENGTH},
-      {"wmo", NC_INT, "", "WMO station number", ""},
-      {"wmo_id", NC_CHAR, "platform_id", "WMO station number, five digits", "", 5},
-      {"wban", NC_INT, "", "WBAN station number", ""},
-      {"station", NC_CHAR, "", "station initials", "", sizeof(StationEntry::initials)},
-      {"station_name", NC_CHAR, "platform_name", "station name", "", sizeof(StationEntry::name)},
-      {"latitude", NC_FLOAT, "latitude", "station latitude", "degrees_north"},
-      {"longitude", NC_FLOAT, "longitude", "station longitude", "degrees_east"},
-      {"altitude", NC_FLOAT, "surface_altitude", "station elevation", "m"},
-      {"time", NC_DOUBLE, "time", "nominal observation time", "seconds since 1970-01-01 00:00:00"},
-      {"release_time", NC_DOUBLE, "", "balloon release time", "seconds since 1970-01-01 00:00:00"},
-      {"sonde_type", NC_INT, "", "radiosonde type code of the archive", ""},
-      {"row_size", NC_INT, "", "number of levels of the profile", ""},
-  };
   for (int v = 0; v <= ROW_SIZE; ++v) {
     const Definition& d = DEFINITIONS[v];
     const int id = define_variable(d.name, d.type, profile, PROFILE_CHUNK, d.length);
@@ -418,10 +421,10 @@ void NetcdfWriter::flush_profiles(bool last) {
   const size_t count = last ? p.size() : p.size() / PROFILE_CHUNK * PROFILE_CHUNK;
   if (count == 0) return;
   const int* const ids = profile_ids_;
-  put_texts(file_, ids[PROFILE_ID], start, count, p.id, PROFILE_ID_LENGTH);
-  put_texts(file_, ids[WMO_ID], start, count, p.wmo_id, 5);
-  put_texts(file_, ids[STATION], start, count, p.station, sizeof(StationEntry::initials));
-  put_texts(file_, ids[STATION_NAME], start, count, p.name, sizeof(StationEntry::name));
+  put_texts(file_, ids[PROFILE_ID], start, count, p.id, DEFINITIONS[PROFILE_ID].length);
+  put_texts(file_, ids[WMO_ID], start, count, p.wmo_id, DEFINITIONS[WMO_ID].length);
+  put_texts(file_, ids[STATION], start, count, p.station, DEFINITIONS[STATION].length);
+  put_texts(file_, ids[STATION_NAME], start, count, p.name, DEFINITIONS[STATION_NAME].length);
   check(nc_put_vara_int(file_, ids[WMO], &start, &count, p.wmo.data()));
   check(nc_put_vara_int(file_, ids[WBAN], &start, &count, p.wban.data()));
   check(nc_put_vara_int(file_, ids[SONDE_TYPE], &start, &count, p.sonde_type.data()));

@@ -67,10 +67,9 @@ Candidates candidates_in_box(const StationCatalogue& catalogue, const AccessRequ
 
 // Gives the selection's tables room for `count` elements.
 void make_room(SelectedStations& selected, size_t count) {
-  if (selected.rows.size() >= count) return;
-  selected.stations.resize(count);
-  selected.rows.resize(count);
-  selected.rows_by_wban.resize(count);
+  if (selected.stations.size() < count) selected.stations.resize(count);
+  if (selected.rows.size() < count) selected.rows.resize(count);
+  if (selected.rows_by_wban.size() < count) selected.rows_by_wban.resize(count);
 }
 
 // Keeps the candidates whose period overlaps the request days as the selected rows;
